@@ -39,6 +39,29 @@ bool headless();
 HWND liveWindow(HWND window);
 // Sends a message straight to a window's procedure, as SendMessage does.
 LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The window an SDL window belongs to, or null.
+HWND windowFromSdl(unsigned int sdlWindowId);
+// Queues a message as input from the window system.
+void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// A full-screen picture of this size was granted by ChangeDisplaySettingsA.
+bool fullScreenGranted(int* width, int* height);
+// The screen saver is held off until a window procedure lets it run.
+void holdScreenSaver(bool off);
+bool screenSaverHeldOff();
+// Runs the test's per-frame hook, if any.
+void runSwapHook();
+// Clock override set by tests.
+bool clockOverride(DWORD* now);
+// Desktop mode set by tests; false when none.
+bool desktopOverride(int* width, int* height);
+// Whether message boxes are captured, and the capture itself.
+bool recordMessageBox(const char* caption, const char* text, UINT style);
+
+// Each file's part of win32test::reset().
+void resetWindows();
+void resetMessages();
+void resetDisplay();
+void resetGl();
 
 }  // namespace win32layer
 

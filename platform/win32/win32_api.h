@@ -8,7 +8,9 @@
 
 #define WINAPI
 #define CALLBACK
+#ifndef APIENTRY
 #define APIENTRY
+#endif
 
 #ifndef TRUE
 #define TRUE 1

@@ -1,0 +1,229 @@
+// The thread's message queue, fed from SDL's events, and the default window
+// procedure.
+#include <SDL.h>
+
+#include <deque>
+
+#include "platform/win32/internal.h"
+#include "platform/win32/testing.h"
+
+namespace {
+
+std::deque<MSG> g_posted;  // PostMessageA
+std::deque<MSG> g_input;   // translated from the window system
+bool g_quit = false;
+int g_quitCode = 0;
+
+MSG makeMsg(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG m{};
+    m.hwnd = window;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = timeGetTime();
+    return m;
+}
+
+// SDL key to Windows virtual key; 0 for keys the system never looks at.
+WPARAM virtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return static_cast<WPARAM>('A' + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9) return static_cast<WPARAM>('0' + (key - SDLK_0));
+    if (key >= SDLK_F1 && key <= SDLK_F12) return static_cast<WPARAM>(VK_F1 + (key - SDLK_F1));
+    switch (key) {
+    case SDLK_ESCAPE: return VK_ESCAPE;        // ends the show
+    case SDLK_RETURN: return VK_RETURN;
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+    default: return 0;
+    }
+}
+
+void translateKey(const SDL_KeyboardEvent& e) {
+    HWND window = win32layer::windowFromSdl(e.windowID);
+    WPARAM vk = virtualKey(e.keysym.sym);
+    if (!window || !vk) return;
+    bool alt = (e.keysym.mod & KMOD_ALT) != 0;
+    UINT message;
+    if (e.type == SDL_KEYDOWN)
+        message = alt || vk == VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    else
+        message = alt || vk == VK_MENU ? WM_SYSKEYUP : WM_KEYUP;
+    // Repeat count 1, scan code, context bit 29 while Alt is held.
+    LPARAM lParam = 1 | (static_cast<LPARAM>(e.keysym.scancode & 0xff) << 16) | (alt ? (1L << 29) : 0);
+    if (e.type == SDL_KEYUP) lParam |= (1L << 30) | (1L << 31);
+    win32layer::queueInput(window, message, vk, lParam);
+}
+
+void translateWindowEvent(const SDL_WindowEvent& e) {
+    HWND window = win32layer::windowFromSdl(e.windowID);
+    if (!window) return;
+    switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        // The close button and the window manager's Alt+F4.
+        win32layer::queueInput(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        if (window->fullScreen) break;  // the program keeps its own picture size
+        window->clientWidth = e.data1;
+        window->clientHeight = e.data2;
+        win32layer::queueInput(window, WM_SIZE,
+                               (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MAXIMIZED) ? SIZE_MAXIMIZED
+                                                                                       : SIZE_RESTORED,
+                               MAKELPARAM(e.data1, e.data2));
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        win32layer::queueInput(window, WM_SIZE, SIZE_MINIMIZED, 0);
+        break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+        if (window->fullScreen) break;
+        SDL_GetWindowSize(window->sdl, &window->clientWidth, &window->clientHeight);
+        win32layer::queueInput(window, WM_SIZE,
+                               e.event == SDL_WINDOWEVENT_MAXIMIZED ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                               MAKELPARAM(window->clientWidth, window->clientHeight));
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        win32layer::queueInput(window, WM_ACTIVATE, WA_ACTIVE, 0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        win32layer::queueInput(window, WM_ACTIVATE, WA_INACTIVE, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void pumpWindowSystem() {
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: translateKey(e.key); break;
+        case SDL_WINDOWEVENT: translateWindowEvent(e.window); break;
+        default: break;  // SDL_QUIT follows a window's close, already queued
+        }
+    }
+}
+
+bool matches(const MSG& m, HWND window, UINT filterMin, UINT filterMax) {
+    if (window && m.hwnd != window) return false;
+    if (filterMin == 0 && filterMax == 0) return true;
+    return m.message >= filterMin && m.message <= filterMax;
+}
+
+bool take(std::deque<MSG>& queue, LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
+    for (size_t i = 0; i < queue.size(); ++i) {
+        if (!matches(queue[i], window, filterMin, filterMax)) continue;
+        *msg = queue[i];
+        if (remove & PM_REMOVE) queue.erase(queue.begin() + static_cast<long>(i));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+namespace win32layer {
+
+void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    g_input.push_back(makeMsg(window, message, wParam, lParam));
+}
+
+void resetMessages() {
+    g_posted.clear();
+    g_input.clear();
+    g_quit = false;
+    g_quitCode = 0;
+}
+
+}  // namespace win32layer
+
+// Posted messages come first, then the quit request, then input, as in Windows.
+extern "C" BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
+    if (!msg) return FALSE;
+    pumpWindowSystem();
+    if (take(g_posted, msg, window, filterMin, filterMax, remove)) return TRUE;
+    if (g_quit && (filterMin == 0 && filterMax == 0)) {
+        *msg = makeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(g_quitCode), 0);
+        if (remove & PM_REMOVE) g_quit = false;
+        return TRUE;
+    }
+    return take(g_input, msg, window, filterMin, filterMax, remove) ? TRUE : FALSE;
+}
+
+extern "C" BOOL WINAPI TranslateMessage(const MSG* msg) {
+    // Character messages are never used; report key messages as translated.
+    return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
+}
+
+extern "C" LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+    if (!msg || !msg->hwnd) return 0;
+    return win32layer::sendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+extern "C" BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!win32layer::enter("PostMessageA")) return FALSE;
+    if (window && !win32layer::liveWindow(window)) return FALSE;
+    g_posted.push_back(makeMsg(window, message, wParam, lParam));
+    return TRUE;
+}
+
+extern "C" void WINAPI PostQuitMessage(int exitCode) {
+    win32layer::enter("PostQuitMessage");
+    g_quit = true;
+    g_quitCode = exitCode;
+}
+
+extern "C" LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_F4 && (lParam & (1L << 29)))
+            win32layer::sendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+    case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+        case SC_CLOSE: win32layer::sendMessage(window, WM_CLOSE, 0, 0); break;
+        case SC_SCREENSAVE:
+        case SC_MONITORPOWER: win32layer::holdScreenSaver(false); break;
+        case SC_MINIMIZE: if (win32layer::liveWindow(window)) SDL_MinimizeWindow(window->sdl); break;
+        case SC_MAXIMIZE: if (win32layer::liveWindow(window)) SDL_MaximizeWindow(window->sdl); break;
+        case SC_RESTORE: if (win32layer::liveWindow(window)) SDL_RestoreWindow(window->sdl); break;
+        default: break;
+        }
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+namespace win32test {
+
+void postKey(HWND window, int key) {
+    win32layer::queueInput(window, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+    win32layer::queueInput(window, WM_KEYUP, static_cast<WPARAM>(key), 1 | (1L << 30) | (1L << 31));
+}
+
+void postCloseRequest(HWND window) { win32layer::queueInput(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+void postResize(HWND window, int clientWidth, int clientHeight) {
+    if (win32layer::liveWindow(window) && !window->fullScreen) {
+        window->clientWidth = clientWidth;
+        window->clientHeight = clientHeight;
+    }
+    win32layer::queueInput(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
+}
+
+}  // namespace win32test

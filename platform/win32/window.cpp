@@ -1,0 +1,220 @@
+// Window classes and windows on SDL windows.
+#include <SDL.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/win32/internal.h"
+
+struct HICON__ {
+    int unused;
+};
+struct HINSTANCE__ {
+    int unused;
+};
+
+namespace {
+
+struct ClassEntry {
+    WNDCLASSA wc;
+    std::string menuName;
+};
+
+std::map<std::string, ClassEntry>& classes() {
+    static std::map<std::string, ClassEntry> c;
+    return c;
+}
+
+std::vector<HWND>& windows() {
+    static std::vector<HWND> w;
+    return w;
+}
+
+HWND g_focus = nullptr;
+int g_cursorCount = 0;
+HICON__ g_icon;
+HICON__ g_arrow;
+
+void releaseWindow(HWND window) {
+    if (g_focus == window) g_focus = nullptr;
+    auto& all = windows();
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (all[i] == window) {
+            all.erase(all.begin() + static_cast<long>(i));
+            break;
+        }
+    }
+    if (window->sdl) SDL_DestroyWindow(window->sdl);
+    delete window;
+    if (all.empty()) win32layer::holdScreenSaver(false);
+}
+
+// Where the window manager adds a frame, the outer size asked for includes it,
+// as on Windows; without one the client keeps the whole size.
+void fitOuterSize(HWND window, int outerWidth, int outerHeight) {
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window->sdl, &top, &left, &bottom, &right) != 0) return;
+    int w = outerWidth - left - right;
+    int h = outerHeight - top - bottom;
+    if (w > 0 && h > 0 && (w != window->clientWidth || h != window->clientHeight))
+        SDL_SetWindowSize(window->sdl, w, h);
+}
+
+}  // namespace
+
+namespace win32layer {
+
+HWND liveWindow(HWND window) {
+    if (!window) return nullptr;
+    for (HWND w : windows())
+        if (w == window) return w;
+    return nullptr;
+}
+
+HWND windowFromSdl(unsigned int sdlWindowId) {
+    for (HWND w : windows())
+        if (w->sdl && SDL_GetWindowID(w->sdl) == sdlWindowId) return w;
+    return nullptr;
+}
+
+LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND w = liveWindow(window);
+    if (!w || !w->proc) return 0;
+    return w->proc(w, message, wParam, lParam);
+}
+
+void resetWindows() {
+    while (!windows().empty()) releaseWindow(windows().back());
+    classes().clear();
+    g_cursorCount = 0;
+    g_focus = nullptr;
+}
+
+}  // namespace win32layer
+
+extern "C" ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
+    if (!win32layer::enter("RegisterClassA")) return 0;
+    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
+    std::string name = wc->lpszClassName;
+    if (classes().count(name)) return 0;
+    ClassEntry entry{*wc, wc->lpszMenuName ? wc->lpszMenuName : ""};
+    entry.wc.lpszClassName = nullptr;  // the key owns the name
+    classes()[name] = entry;
+    return static_cast<ATOM>(classes().size());
+}
+
+extern "C" HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x,
+                                       int y, int width, int height, HWND, HMENU, HINSTANCE, LPVOID) {
+    if (!win32layer::enter("CreateWindowExA")) return nullptr;
+    if (!className) return nullptr;
+    auto cls = classes().find(className);
+    if (cls == classes().end()) return nullptr;
+    if (!win32layer::videoReady()) return nullptr;
+
+    int modeWidth = 0, modeHeight = 0;
+    bool fullScreen = (style & WS_POPUP) && win32layer::fullScreenGranted(&modeWidth, &modeHeight);
+
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (fullScreen)
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    else if (style & WS_THICKFRAME)
+        flags |= SDL_WINDOW_RESIZABLE;
+    if (!(style & WS_CAPTION) && !fullScreen) flags |= SDL_WINDOW_BORDERLESS;
+
+    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", x, y, width > 0 ? width : 1,
+                                       height > 0 ? height : 1, flags);
+    if (!sdl) return nullptr;
+
+    HWND window = new HWND__;
+    window->sdl = sdl;
+    window->proc = cls->second.wc.lpfnWndProc;
+    window->style = style;
+    window->fullScreen = fullScreen;
+    // A full-screen window shows the granted picture size, whatever the desktop's.
+    window->clientWidth = fullScreen ? modeWidth : width;
+    window->clientHeight = fullScreen ? modeHeight : height;
+    window->dc.window = window;
+    windows().push_back(window);
+
+    if (win32layer::sendMessage(window, WM_CREATE, 0, 0) == -1) {
+        releaseWindow(window);
+        return nullptr;
+    }
+    win32layer::sendMessage(window, WM_SIZE, SIZE_RESTORED,
+                            MAKELPARAM(window->clientWidth, window->clientHeight));
+    return window;
+}
+
+extern "C" BOOL WINAPI DestroyWindow(HWND window) {
+    if (!win32layer::enter("DestroyWindow")) return FALSE;
+    if (!win32layer::liveWindow(window)) return FALSE;
+    win32layer::sendMessage(window, WM_DESTROY, 0, 0);
+    if (win32layer::liveWindow(window)) releaseWindow(window);
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI ShowWindow(HWND window, int command) {
+    win32layer::enter("ShowWindow");
+    if (!win32layer::liveWindow(window) || !window->sdl) return FALSE;
+    bool wasVisible = (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_SHOWN) != 0;
+    if (command == SW_HIDE) {
+        SDL_HideWindow(window->sdl);
+        return wasVisible;
+    }
+    SDL_ShowWindow(window->sdl);
+    if (!wasVisible) {
+        if (!window->fullScreen) fitOuterSize(window, window->clientWidth, window->clientHeight);
+        // The screen saver stays off unless the procedure passes this on to
+        // DefWindowProcA, which lets it run.
+        win32layer::holdScreenSaver(true);
+        win32layer::sendMessage(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    }
+    return wasVisible;
+}
+
+extern "C" BOOL WINAPI SetForegroundWindow(HWND window) {
+    win32layer::enter("SetForegroundWindow");
+    if (!win32layer::liveWindow(window)) return FALSE;
+    SDL_RaiseWindow(window->sdl);
+    return TRUE;
+}
+
+extern "C" HWND WINAPI SetFocus(HWND window) {
+    win32layer::enter("SetFocus");
+    HWND before = g_focus;
+    if (!window) {
+        g_focus = nullptr;
+        return before;
+    }
+    if (!win32layer::liveWindow(window)) return nullptr;
+    g_focus = window;
+    return before;
+}
+
+extern "C" HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) { return &g_icon; }
+extern "C" HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) { return &g_arrow; }
+
+extern "C" int WINAPI ShowCursor(BOOL show) {
+    win32layer::enter(show ? "ShowCursor(TRUE)" : "ShowCursor(FALSE)");
+    g_cursorCount += show ? 1 : -1;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(g_cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return g_cursorCount;
+}
+
+namespace win32test {
+
+int cursorCount() { return g_cursorCount; }
+
+bool windowIsFullScreen(HWND window) {
+    return win32layer::liveWindow(window) && window->fullScreen;
+}
+
+bool windowIsVisible(HWND window) {
+    return win32layer::liveWindow(window) && window->sdl &&
+           (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_SHOWN) != 0;
+}
+
+}  // namespace win32test
