@@ -1,0 +1,56 @@
+// The entry point: the order of the whole run.
+#include "platform/win32.h"
+
+#include <stdint.h>
+
+#include "app/display_settings.h"
+#include "app/globals.h"
+#include "timeline/timeline.h"
+
+// Running time of the show, in ms from startTime.
+#define SHOW_LENGTH_MS 147858
+
+// Handles one waiting message per pass, or draws one frame when none waits.
+static void runMainLoop() {
+    MSG msg;
+    while (!g_done) {
+        if (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                g_done = 1;
+                break;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            continue;
+        }
+        // One clock reading serves the end test and every effect of the frame.
+        int now = (int)timeGetTime();
+        int elapsed = (int)((uint32_t)now - (uint32_t)g_timeline->startTime);
+        if (elapsed > SHOW_LENGTH_MS) g_done = 1;
+        // The frame that passes the end is still drawn and shown.
+        g_timeline->runFrame(now);
+        SwapBuffers(g_dc);
+    }
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    g_settings = new DisplaySettings();
+
+    g_window = g_settings->openWindow(instance);
+    if (!g_window) return 0;
+    if (!g_settings->enableGL(g_window, &g_dc, &g_context)) return 0;
+
+    ShowWindow(g_window, SW_SHOW);
+    SetForegroundWindow(g_window);
+    SetFocus(g_window);
+
+    g_timeline = new Timeline();
+
+    // Loading does not count against the show: the clock starts after it.
+    g_timeline->startTime = (int)timeGetTime();
+
+    runMainLoop();
+
+    g_settings->shutdown(g_window, g_dc, g_context);
+    return 0;
+}
