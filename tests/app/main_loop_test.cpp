@@ -1,0 +1,167 @@
+// WinMain and its main loop, driven through the layer with the clock set.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/display_settings.h"
+#include "app/globals.h"
+#include "platform/win32/testing.h"
+#include "tests/support/paths.h"
+#include "timeline/timeline.h"
+
+namespace {
+
+// Added to the show's timeline from the first frame on; records what each
+// later frame saw.
+class Recorder : public Effect {
+public:
+    int render(int elapsedMs, int) override {
+        elapsed.push_back(elapsedMs);
+        widths.push_back(g_settings->width);
+        glVersionSeen = glVersionSeen || glGetString(GL_VERSION) != nullptr;
+        return 1;
+    }
+    std::vector<int> elapsed;
+    std::vector<int> widths;
+    bool glVersionSeen = false;
+};
+
+class MainLoop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The show's data folder lies in the build folder.
+        std::string data = builtDataDir();
+        std::string buildDir = data.substr(0, data.rfind('/'));
+        ASSERT_EQ(0, chdir(buildDir.c_str()));
+        win32test::reset();
+        win32test::captureMessageBoxes(true);
+        g_done = 0;
+    }
+    void TearDown() override { win32test::reset(); }
+
+    // Runs WinMain; `perFrame(n)` runs inside the n-th SwapBuffers (from 1).
+    int run(std::function<void(int)> perFrame) {
+        swaps = 0;
+        win32test::onSwapBuffers([this, perFrame] {
+            ++swaps;
+            if (swaps == 1) g_timeline->add(&recorder, 0, 500000);
+            perFrame(swaps);
+        });
+        return WinMain(nullptr, nullptr, nullptr, SW_SHOW);
+    }
+
+    static int countInLog(const std::string& name) {
+        int n = 0;
+        for (const auto& e : win32test::callLog()) n += e == name;
+        return n;
+    }
+
+    Recorder recorder;
+    int swaps = 0;
+};
+
+TEST_F(MainLoop, RunsUntilTheFirstFramePastTheRunningTime) {
+    const DWORD t0 = 1000;
+    win32test::setClock(t0);
+    int result = run([&](int frame) {
+        if (frame == 1) win32test::setClock(t0 + 147857);
+        if (frame == 2) win32test::setClock(t0 + 147858);  // exactly the running time: goes on
+        if (frame == 3) win32test::setClock(t0 + 147859);  // past it: drawn, shown, then the end
+        ASSERT_LE(frame, 4) << "the loop should have ended";
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(1, g_done);
+    EXPECT_EQ((std::vector<int>{147857, 147858, 147859}), recorder.elapsed);
+    EXPECT_EQ(4, swaps);
+    EXPECT_TRUE(recorder.glVersionSeen);
+    // The end releases the display after the last frame.
+    const auto& log = win32test::callLog();
+    int lastSwap = -1, destroy = -1;
+    for (size_t i = 0; i < log.size(); ++i) {
+        if (log[i] == "SwapBuffers") lastSwap = static_cast<int>(i);
+        if (log[i] == "DestroyWindow") destroy = static_cast<int>(i);
+    }
+    EXPECT_LT(lastSwap, destroy);
+}
+
+TEST_F(MainLoop, ElapsedTimeSurvivesTheClockWrapping) {
+    const DWORD t0 = 0xFFFFFFFFu - 100;
+    win32test::setClock(t0);
+    run([&](int frame) {
+        if (frame == 1) win32test::setClock(t0 + 147858u);  // wrapped past zero
+        if (frame == 2) win32test::setClock(t0 + 147859u);
+        ASSERT_LE(frame, 3);
+    });
+    EXPECT_EQ((std::vector<int>{147858, 147859}), recorder.elapsed);
+}
+
+TEST_F(MainLoop, EachPassHandlesOneMessageAndDrawsNoFrame) {
+    win32test::setClock(5000);
+    run([&](int frame) {
+        if (frame == 1)
+            for (int width : {101, 102, 103}) win32test::postResize(g_window, width, 77);
+        if (frame == 3) PostQuitMessage(0);
+    });
+    // Frame 2 already saw the last of the three sizes: no frame between them.
+    EXPECT_EQ((std::vector<int>{103, 103}), recorder.widths);
+}
+
+TEST_F(MainLoop, QuitMessageEndsTheLoopWithoutAFrame) {
+    win32test::setClock(5000);
+    run([&](int frame) {
+        if (frame == 3) PostQuitMessage(0);
+    });
+    EXPECT_EQ(3, swaps);
+    EXPECT_EQ(2u, recorder.elapsed.size());
+    EXPECT_EQ(1, g_done);
+}
+
+TEST_F(MainLoop, EscEndsTheShowAndReleasesEverything) {
+    win32test::setClock(5000);
+    int result = run([&](int frame) {
+        if (frame == 2) win32test::postKey(g_window, VK_ESCAPE);
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(2, swaps);
+    EXPECT_EQ(1, countInLog("DestroyWindow"));
+    EXPECT_EQ(1, countInLog("ChangeDisplaySettingsA(restore)"));
+    EXPECT_EQ(0, win32test::cursorCount());
+}
+
+TEST_F(MainLoop, RefusedDisplayModeEndsQuietlyWithoutAWindow) {
+    win32test::failNextCall("ChangeDisplaySettingsA");
+    EXPECT_EQ(0, run([](int) {}));
+    EXPECT_EQ(0, countInLog("CreateWindowExA"));
+    EXPECT_EQ(0, swaps);
+    for (const auto& box : win32test::messageBoxes()) EXPECT_NE("Error !", box.caption) << box.text;
+}
+
+TEST_F(MainLoop, GlFailureEndsTheRunAfterItsBox) {
+    win32test::failNextCall("wglCreateContext");
+    EXPECT_EQ(0, run([](int) {}));
+    EXPECT_EQ(0, swaps);
+    bool shown = false;
+    for (const auto& box : win32test::messageBoxes()) shown = shown || box.text == "Can't Create A GL Rendering Context.";
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(1, countInLog("DestroyWindow"));
+}
+
+TEST_F(MainLoop, HeadlessShowRunsOnTheRealClockUntilEsc) {
+    win32test::releaseClock();
+    int result = run([&](int frame) {
+        if (frame == 20) win32test::postKey(g_window, VK_ESCAPE);
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(20, swaps);
+    EXPECT_TRUE(recorder.glVersionSeen);
+    ASSERT_FALSE(recorder.elapsed.empty());
+    EXPECT_GE(recorder.elapsed.front(), 0);
+    for (size_t i = 1; i < recorder.elapsed.size(); ++i) EXPECT_GE(recorder.elapsed[i], recorder.elapsed[i - 1]);
+}
+
+}  // namespace

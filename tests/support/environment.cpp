@@ -1,0 +1,54 @@
+// The environment every test program starts in: headless SDL, the project's
+// folders, and sanitizer options that keep leaks in system libraries apart.
+#include <cstdlib>
+
+namespace {
+
+struct TestEnvironment {
+    TestEnvironment() {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        setenv("VELMORA_SOURCE_DIR", VELMORA_SOURCE_DIR_DEFAULT, 0);
+        setenv("VELMORA_DATA_DIR", VELMORA_DATA_DIR_DEFAULT, 0);
+    }
+};
+
+const TestEnvironment environment;
+
+}  // namespace
+
+extern "C" {
+
+// Read by the sanitizers at start-up when they are linked in.
+const char* __asan_default_options() { return "detect_leaks=1"; }
+const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
+
+// Leaks inside system libraries we do not own; ours are never suppressed.
+const char* __lsan_default_suppressions() {
+    return "leak:libGLX_mesa.so\n"
+           "leak:libGL.so\n"
+           "leak:libGLdispatch.so\n"
+           "leak:swrast_dri.so\n"
+           "leak:libgallium\n"
+           "leak:libLLVM\n"
+           "leak:libSDL2-2.0.so\n"
+           "leak:libX11.so\n"
+           "leak:libxcb.so\n"
+           "leak:libdbus-1.so\n"
+           "leak:libfontconfig.so\n"
+           "leak:libglib-2.0.so\n"
+           "leak:libgobject-2.0.so\n"
+           "leak:libgio-2.0.so\n"
+           "leak:libgtk-3.so\n"
+           "leak:libgdk-3.so\n"
+           "leak:libpango\n"
+           "leak:libcairo.so\n"
+           "leak:libharfbuzz.so\n"
+           "leak:libatk\n"
+           "leak:libepoxy.so\n"
+           "leak:libasound.so\n"
+           "leak:libpulse\n"
+           "leak:libpipewire\n";
+}
+
+}
