@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs what is missing, then builds and runs every test twice: a plain
+# build, and one with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -e
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+jobs=2
+
+echo "== plain build =="
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j$jobs
+ctest --test-dir build -j$jobs --output-on-failure
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON >/dev/null
+cmake --build build-asan -j$jobs
+ctest --test-dir build-asan -j$jobs --output-on-failure
