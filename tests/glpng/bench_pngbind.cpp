@@ -1,0 +1,75 @@
+// Times pngBind: the valid PngSuite images and one 1024 x 1024 image.
+// Prints milliseconds per texture; not a test.
+#include <GL/gl.h>
+#include <png.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/glpng.h"
+#include "tests/glpng/png_writer.h"
+#include "tests/support/gl_context.h"
+#include "tests/support/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double millisecondsPerLoad(const std::vector<std::string>& paths, int rounds) {
+    auto start = std::chrono::steady_clock::now();
+    for (int round = 0; round < rounds; ++round)
+        for (const std::string& path : paths) {
+            GLuint texture = pngBind(path.c_str(), PNG_BUILDMIPMAPS, PNG_SOLID, nullptr, GL_REPEAT,
+                                     GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+            if (texture == 0) std::fprintf(stderr, "failed: %s\n", path.c_str());
+            glDeleteTextures(1, &texture);
+        }
+    glFinish();
+    std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
+    return spent.count() / (double(paths.size()) * rounds);
+}
+
+}  // namespace
+
+int main() {
+    TestGlContext gl;
+    if (!gl.ok()) {
+        std::fprintf(stderr, "no GL context\n");
+        return 1;
+    }
+
+    std::vector<std::string> suite;
+    for (const auto& entry : fs::directory_iterator(testDataPath("png/pngsuite-full"))) {
+        std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".png" && name[0] != 'x') suite.push_back(entry.path().string());
+    }
+    std::sort(suite.begin(), suite.end());
+
+    // A smooth RGB gradient with some noise, so it compresses like a photo.
+    PngImage big;
+    big.width = 1024;
+    big.height = 1024;
+    big.colourType = PNG_COLOR_TYPE_RGB;
+    big.rows.resize(size_t(1024) * 1024 * 3);
+    unsigned seed = 1;
+    for (size_t i = 0; i < big.rows.size(); ++i) {
+        seed = seed * 1103515245u + 12345u;
+        big.rows[i] = static_cast<unsigned char>((i / 3 % 1024) / 4 + (i / 3072) / 8 + (seed >> 28));
+    }
+    std::string bigPath = (fs::temp_directory_path() / "bench_pngbind_1024.png").string();
+    if (!writePng(bigPath, big)) {
+        std::fprintf(stderr, "cannot write %s\n", bigPath.c_str());
+        return 1;
+    }
+
+    millisecondsPerLoad(suite, 1);  // warm caches and the GL driver
+    std::printf("PngSuite, %zu valid images: %.3f ms per texture\n", suite.size(), millisecondsPerLoad(suite, 5));
+    std::printf("1024 x 1024 RGB image: %.3f ms per texture\n", millisecondsPerLoad({bigPath}, 10));
+    fs::remove(bigPath);
+    return 0;
+}
