@@ -1,0 +1,73 @@
+// State shared by the files of the sound layer; not for the system's folders.
+#ifndef VELMORA_PLATFORM_SOUND_INTERNAL_H
+#define VELMORA_PLATFORM_SOUND_INTERNAL_H
+
+#include <SDL.h>
+#include <libopenmpt/libopenmpt.h>
+#include <sndfile.h>
+
+#include <vector>
+
+#include "platform/sound/sound_api.h"
+
+struct FMUSIC_MODULE {
+    openmpt_module* mod = nullptr;
+    bool playing = false;  // read by the device callback
+};
+
+struct FSOUND_STREAM {
+    SNDFILE* file = nullptr;
+    SF_INFO info{};
+    SDL_AudioStream* convert = nullptr;  // file's rate and channels -> device's
+    std::vector<float> readBuffer;       // frames read from the file
+    bool playing = false;                // read and cleared by the callback
+    bool atEnd = false;                  // the file is read out
+    bool started = false;                // has been read from since opening
+    int channel = -1;
+};
+
+namespace soundlayer {
+
+// The layer while FSOUND_Init holds: the device and what is open. Everything
+// the callback reads is changed only with the device locked.
+struct State {
+    bool initialised = false;
+    SDL_AudioDeviceID device = 0;
+    int rate = 0;
+    int bufferFrames = 0;
+    std::vector<FMUSIC_MODULE*> modules;
+    std::vector<FSOUND_STREAM*> streams;
+    std::vector<FSOUND_STREAM*> channels;  // the stream playing on each, or null
+    std::vector<float> scratch;            // one source's block, in the callback
+};
+State& state();
+
+// Logs the call by name; false (with the code set) when a test asked it to fail.
+bool enter(const char* name);
+void setError(int code);
+void clearError();
+
+// Runs fn with the device callback held off.
+template <typename Fn>
+void locked(Fn fn) {
+    State& s = state();
+    if (s.device) SDL_LockAudioDevice(s.device);
+    fn();
+    if (s.device) SDL_UnlockAudioDevice(s.device);
+}
+
+bool liveModule(FMUSIC_MODULE* mod);
+bool liveStream(FSOUND_STREAM* stream);
+void destroyModule(FMUSIC_MODULE* mod);
+void destroyStream(FSOUND_STREAM* stream);
+
+// Adds one block of a playing stream into out (stereo frames at the device
+// rate); marks it finished once its file is read out.
+void mixStream(FSOUND_STREAM* stream, float* out, int frames);
+
+// Hands the mixed block to a test's capture, if one is on.
+void tap(const float* samples, int frames);
+
+}  // namespace soundlayer
+
+#endif

@@ -1,0 +1,26 @@
+// The show's music: seven sections, one per scene, written as note events on
+// a grid of rows and turned into patterns.
+#ifndef VELMORA_TOOLS_XMGEN_SCORE_H
+#define VELMORA_TOOLS_XMGEN_SCORE_H
+
+#include <cstdint>
+#include <vector>
+
+namespace score {
+
+const int kBpm = 140;
+const int kSpeed = 6;  // a row is a quarter beat
+const int kRows = 1380;
+const int kChannels = 10;
+// The rows where the scenes change; each gets an accent.
+const int kCuts[] = {0, 160, 320, 480, 560, 880, 1060};
+
+// Channels of the grid, by part.
+enum Channel { Kick, Snare, Hat, Crash, Bass, Lead, Pad1, Pad2, Pad3, Arp };
+
+// The bytes of data/velmora.xm.
+std::vector<uint8_t> velmoraSong();
+
+}  // namespace score
+
+#endif

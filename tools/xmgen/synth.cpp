@@ -1,0 +1,171 @@
+#include "tools/xmgen/synth.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+
+namespace synth {
+
+namespace {
+
+const double kPi = 3.14159265358979323846;
+// Four times the format's base rate: drums play unaltered at C-4.
+const double kDrumRate = 4 * 8363.0;
+const double kMiddleC = 261.6255653;
+// Samples per oscillator cycle in the tonal voices.
+const int kCycle = 256;
+
+// A fixed-seed generator, so every build writes the same noise.
+class Noise {
+public:
+    double next() {
+        state_ ^= state_ << 13;
+        state_ ^= state_ >> 17;
+        state_ ^= state_ << 5;
+        return static_cast<double>(state_) / 2147483648.0 - 1.0;
+    }
+
+private:
+    uint32_t state_ = 0x1234567u;
+};
+
+// Scales to a peak of 90% of full range and converts to 16 bits.
+std::vector<int16_t> toPcm(const std::vector<double>& wave) {
+    double peak = 1e-9;
+    for (double v : wave) peak = std::max(peak, std::fabs(v));
+    std::vector<int16_t> pcm(wave.size());
+    for (size_t i = 0; i < wave.size(); ++i) pcm[i] = static_cast<int16_t>(std::lround(wave[i] / peak * 29490.0));
+    return pcm;
+}
+
+std::vector<double> render(double seconds, const std::function<double(double t)>& fn) {
+    std::vector<double> wave(static_cast<size_t>(seconds * kDrumRate));
+    for (size_t i = 0; i < wave.size(); ++i) wave[i] = fn(i / kDrumRate);
+    return wave;
+}
+
+xm::Instrument drum(const char* name, std::vector<double> wave, int volume, int panning) {
+    xm::Instrument ins;
+    ins.name = name;
+    ins.sample.data = toPcm(wave);
+    ins.sample.volume = volume;
+    ins.sample.panning = panning;
+    ins.sample.setBaseRate(kDrumRate);
+    return ins;
+}
+
+// Band-limited sawtooth: harmonics 1..count falling as 1/h^tilt.
+double saw(double phase, int count, double tilt) {
+    double v = 0;
+    for (int h = 1; h <= count; ++h) v += std::sin(phase * h) / std::pow(h, tilt);
+    return v;
+}
+
+// A loop of `cycles` cycles of one oscillator against cycles + 1 of its
+// twin, so the pair beats slowly and the loop closes without a click.
+xm::Instrument tonal(const char* name, int cycles, double twinLevel, const std::function<double(double)>& wave,
+                     xm::Envelope envelope, int volume, int panning) {
+    const int length = cycles * kCycle;
+    std::vector<double> samples(length);
+    for (int i = 0; i < length; ++i) {
+        const double phase = 2 * kPi * i / kCycle;
+        samples[i] = wave(phase) + twinLevel * wave(phase * (cycles + 1) / cycles);
+    }
+    xm::Instrument ins;
+    ins.name = name;
+    ins.sample.data = toPcm(samples);
+    ins.sample.loop = true;
+    ins.sample.volume = volume;
+    ins.sample.panning = panning;
+    ins.sample.setBaseRate(kMiddleC * kCycle);
+    ins.volume = std::move(envelope);
+    return ins;
+}
+
+}  // namespace
+
+xm::Instrument kick() {
+    double phase = 0;
+    auto wave = render(0.4, [&](double t) {
+        // A fast downward sweep gives the thump; a short click gives the attack.
+        const double freq = 48 + 120 * std::exp(-t / 0.025);
+        phase += 2 * kPi * freq / kDrumRate;
+        const double body = std::sin(phase) * std::exp(-t / 0.14);
+        const double click = t < 0.003 ? (1 - t / 0.003) * 0.4 : 0;
+        return std::tanh(1.6 * (body + click));
+    });
+    return drum("kick", wave, 64, 128);
+}
+
+xm::Instrument snare() {
+    Noise noise;
+    double last = 0;
+    auto wave = render(0.26, [&](double t) {
+        const double n = noise.next();
+        const double bright = n - 0.6 * last;  // tilt the noise upwards
+        last = n;
+        const double body = std::sin(2 * kPi * 190 * t) * std::exp(-t / 0.045);
+        return 0.55 * body + 0.7 * bright * std::exp(-t / 0.07);
+    });
+    return drum("snare", wave, 52, 120);
+}
+
+xm::Instrument hat() {
+    Noise noise;
+    double last = 0;
+    auto wave = render(0.09, [&](double t) {
+        const double n = noise.next();
+        const double high = n - last;  // keep only the top of the noise
+        last = n;
+        return high * std::exp(-t / 0.02);
+    });
+    return drum("hat", wave, 30, 165);
+}
+
+xm::Instrument crash() {
+    Noise noise;
+    double last = 0;
+    auto wave = render(1.8, [&](double t) {
+        const double n = noise.next();
+        const double high = n - 0.85 * last;
+        last = n;
+        const double shimmer = 0.25 * std::sin(2 * kPi * 3150 * t) * std::sin(2 * kPi * 4570 * t);
+        return (high + shimmer) * std::exp(-t / 0.55) * (1 - std::exp(-t / 0.002));
+    });
+    return drum("crash", wave, 44, 100);
+}
+
+xm::Instrument bass() {
+    xm::Envelope env{{{0, 64}, {6, 56}, {24, 44}, {60, 34}, {120, 20}, {200, 0}}, -1};
+    return tonal("bass", 200, 0.6, [](double p) { return saw(p, 18, 1.4) + 0.8 * std::sin(p); }, env, 56, 128);
+}
+
+xm::Instrument lead() {
+    xm::Envelope env{{{0, 0}, {2, 64}, {10, 50}, {40, 40}, {96, 22}, {170, 0}}, -1};
+    xm::Instrument ins = tonal(
+        "lead", 150, 0.5,
+        [](double p) {
+            // Odd harmonics, hollow like a square, with a trace of the even ones.
+            double v = 0;
+            for (int h = 1; h <= 11; ++h) v += std::sin(p * h) / h * (h % 2 ? 1.0 : 0.25);
+            return v;
+        },
+        env, 40, 140);
+    ins.vibratoDepth = 3;
+    ins.vibratoRate = 9;
+    return ins;
+}
+
+xm::Instrument pad() {
+    xm::Envelope env{{{0, 0}, {20, 40}, {60, 44}, {96, 36}, {170, 24}, {280, 0}}, -1};
+    return tonal("pad", 128, 0.9, [](double p) { return saw(p, 14, 1.6); }, env, 26, 128);
+}
+
+xm::Instrument pluck() {
+    xm::Envelope env{{{0, 64}, {6, 34}, {18, 14}, {42, 0}}, -1};
+    return tonal("pluck", 100, 0.3,
+                 [](double p) { return std::sin(p) + 0.5 * std::sin(2 * p) + 0.3 * std::sin(3 * p); }, env, 30, 96);
+}
+
+}  // namespace synth
