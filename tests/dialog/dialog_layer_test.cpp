@@ -3,12 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-#include <string>
-#include <strings.h>
-#include <vector>
+
 
 #include "platform/win32/dialog_template.h"
 #include "platform/win32/dialog_testing.h"
@@ -73,115 +68,6 @@ TEST(DialogTemplate, StartupDialogAsTheResourceScriptDefinesIt) {
     }
 }
 
-// Reads a compiled resource file (.res) far enough to compare its dialog
-// template with the layer's table.
-class ResReader {
-public:
-    explicit ResReader(const std::vector<unsigned char>& bytes) : b_(bytes) {}
-    bool atEnd() const { return pos_ >= b_.size(); }
-    size_t pos() const { return pos_; }
-    void seek(size_t p) { pos_ = p; }
-    void align4() { pos_ = (pos_ + 3) & ~size_t(3); }
-    unsigned word() {
-        if (pos_ + 2 > b_.size()) throw std::out_of_range("res");
-        unsigned v = b_[pos_] | (b_[pos_ + 1] << 8);
-        pos_ += 2;
-        return v;
-    }
-    DWORD dword() {
-        DWORD lo = word();
-        return lo | (static_cast<DWORD>(word()) << 16);
-    }
-    // A name or ordinal: 0xFFFF then the ordinal, else a 0-terminated UTF-16 string.
-    std::string nameOrOrdinal(int* ordinal) {
-        *ordinal = -1;
-        if (pos_ + 2 <= b_.size() && b_[pos_] == 0xFF && b_[pos_ + 1] == 0xFF) {
-            word();
-            *ordinal = static_cast<int>(word());
-            return "";
-        }
-        return string();
-    }
-    std::string string() {
-        std::string s;
-        for (unsigned c = word(); c != 0; c = word()) s += static_cast<char>(c < 128 ? c : '?');
-        return s;
-    }
-
-private:
-    const std::vector<unsigned char>& b_;
-    size_t pos_ = 0;
-};
-
-TEST(DialogTemplate, SameAsTheWindowsResourceCompilerBuildsIt) {
-#ifndef VELMORA_WINDOWS_RES
-    GTEST_SKIP() << "no Windows resource compiler in this build";
-#else
-    std::ifstream in(VELMORA_WINDOWS_RES, std::ios::binary);
-    ASSERT_TRUE(in) << VELMORA_WINDOWS_RES;
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ResReader r(bytes);
-    const DialogTemplate* t = win32layer::findDialogTemplate(IDD_STARTUP);
-    ASSERT_NE(t, nullptr);
-
-    int dialogs = 0;
-    while (!r.atEnd()) {
-        size_t start = r.pos();
-        DWORD dataSize = r.dword();
-        DWORD headerSize = r.dword();
-        int type, name;
-        r.nameOrOrdinal(&type);
-        r.nameOrOrdinal(&name);
-        r.align4();
-        r.dword();  // data version
-        r.word();   // memory flags
-        unsigned language = r.word();
-        size_t data = start + headerSize;
-        if (type == 5 /* RT_DIALOG */) {
-            ++dialogs;
-            EXPECT_EQ(name, t->id);
-            EXPECT_EQ(static_cast<int>(language), t->language);
-            r.seek(data);
-            EXPECT_EQ(r.dword(), t->style);
-            EXPECT_EQ(r.dword(), 0u);  // no extended style
-            unsigned count = r.word();
-            ASSERT_EQ(static_cast<int>(count), t->itemCount);
-            EXPECT_EQ(static_cast<int>(static_cast<short>(r.word())), t->x);
-            EXPECT_EQ(static_cast<int>(static_cast<short>(r.word())), t->y);
-            EXPECT_EQ(static_cast<int>(r.word()), t->cx);
-            EXPECT_EQ(static_cast<int>(r.word()), t->cy);
-            int ordinal;
-            EXPECT_EQ(r.nameOrOrdinal(&ordinal), "");  // no menu
-            EXPECT_EQ(r.nameOrOrdinal(&ordinal), "");  // no window class
-            EXPECT_EQ(r.string(), t->caption);
-            EXPECT_EQ(static_cast<int>(r.word()), t->pointSize);
-            EXPECT_EQ(r.string(), t->typeface);
-            for (unsigned i = 0; i < count; ++i) {
-                const DialogItemTemplate& item = t->items[i];
-                SCOPED_TRACE(item.text);
-                r.align4();
-                EXPECT_EQ(r.dword(), item.style);
-                r.dword();
-                EXPECT_EQ(static_cast<int>(r.word()), item.x);
-                EXPECT_EQ(static_cast<int>(r.word()), item.y);
-                EXPECT_EQ(static_cast<int>(r.word()), item.cx);
-                EXPECT_EQ(static_cast<int>(r.word()), item.cy);
-                EXPECT_EQ(static_cast<int>(r.word()), item.id);
-                std::string className = r.nameOrOrdinal(&ordinal);
-                // The button class, by its ordinal or by name.
-                EXPECT_TRUE(ordinal == 0x80 || strcasecmp(className.c_str(), "Button") == 0);
-                EXPECT_EQ(r.nameOrOrdinal(&ordinal), item.text);
-                unsigned extra = r.word();
-                r.seek(r.pos() + extra);
-            }
-        }
-        r.seek(data + dataSize);
-        r.align4();
-    }
-    EXPECT_EQ(dialogs, 1);
-#endif
-}
-
 class DialogLayer : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -219,18 +105,6 @@ TEST_F(DialogLayer, ScriptedDialogReturnsTheEndResult) {
     EXPECT_EQ(DialogBoxParamA(instance(), MAKEINTRESOURCEA(IDD_STARTUP), nullptr, passiveProc, 0), -1);
     EXPECT_EQ(g_lastCommand, IDC_FULLSCREEN);
     EXPECT_EQ(DialogBoxParamA(instance(), MAKEINTRESOURCEA(IDD_STARTUP), nullptr, passiveProc, 0), -1);
-}
-
-TEST_F(DialogLayer, EnterIsTheDefaultButtonWhenNoPushButtonHasTheFocus) {
-    win32test::HeadlessDialog dialog(IDD_STARTUP, passiveProc);
-    dialog.click(IDC_FULLSCREEN);
-    dialog.key(VK_RETURN);
-    EXPECT_EQ(g_lastCommand, IDOK);
-    // Keys the dialog manager has no use for reach nobody.
-    g_lastCommand = 0;
-    dialog.key('A');
-    dialog.key(VK_RETURN, false, true);
-    EXPECT_EQ(g_lastCommand, 0);
 }
 
 TEST_F(DialogLayer, CheckMarksAreKeptPerCheckBoxOnly) {
