@@ -10,6 +10,7 @@
 
 #include "app/display_settings.h"
 #include "app/globals.h"
+#include "platform/sound/testing.h"
 #include "platform/win32/testing.h"
 #include "tests/support/paths.h"
 #include "timeline/timeline.h"
@@ -40,9 +41,21 @@ protected:
         ASSERT_EQ(0, chdir(buildDir.c_str()));
         win32test::reset();
         win32test::captureMessageBoxes(true);
+        soundtest::reset();
         g_done = 0;
     }
-    void TearDown() override { win32test::reset(); }
+    void TearDown() override {
+        win32test::reset();
+        soundtest::reset();
+    }
+
+    // Position of the first `name` in the sound layer's log, or -1.
+    static int soundCall(const std::string& name) {
+        const auto& log = soundtest::callLog();
+        for (size_t i = 0; i < log.size(); ++i)
+            if (log[i] == name) return static_cast<int>(i);
+        return -1;
+    }
 
     // Runs WinMain; `perFrame(n)` runs inside the n-th SwapBuffers (from 1).
     int run(std::function<void(int)> perFrame) {
@@ -87,6 +100,62 @@ TEST_F(MainLoop, RunsUntilTheFirstFramePastTheRunningTime) {
         if (log[i] == "DestroyWindow") destroy = static_cast<int>(i);
     }
     EXPECT_LT(lastSwap, destroy);
+}
+
+TEST_F(MainLoop, MusicStartsWithTheClockStopsInTheLastFrameAndIsReleasedAtTheEnd) {
+    const DWORD t0 = 1000;
+    win32test::setClock(t0);
+    bool playingWhenDrawn = false;
+    int stopsBeforeLastFrame = -1;
+    run([&](int frame) {
+        if (frame == 1) {
+            playingWhenDrawn = soundCall("FMUSIC_PlaySong") != -1;
+            stopsBeforeLastFrame = soundCall("FMUSIC_StopSong");
+            win32test::setClock(t0 + 200000);
+        }
+        if (frame == 2) stopsBeforeLastFrame = soundCall("FMUSIC_StopSong");
+    });
+    EXPECT_TRUE(playingWhenDrawn);
+    EXPECT_NE(-1, stopsBeforeLastFrame);  // stopped, then the last frame drawn
+    EXPECT_EQ(1u, recorder.elapsed.size());
+    int stop = soundCall("FMUSIC_StopSong");
+    int freeSong = soundCall("FMUSIC_FreeSong");
+    int close = soundCall("FSOUND_Close");
+    EXPECT_LT(soundCall("FMUSIC_LoadSong"), soundCall("FMUSIC_PlaySong"));
+    EXPECT_LT(stop, freeSong);
+    EXPECT_LT(freeSong, close);
+}
+
+TEST_F(MainLoop, QuitDoesNotStopTheSongButReleasesIt) {
+    win32test::setClock(5000);
+    run([&](int frame) {
+        if (frame == 2) PostQuitMessage(0);
+    });
+    EXPECT_EQ(-1, soundCall("FMUSIC_StopSong"));
+    EXPECT_NE(-1, soundCall("FMUSIC_FreeSong"));
+    EXPECT_NE(-1, soundCall("FSOUND_Close"));
+}
+
+TEST_F(MainLoop, PlaybackThatCannotStartEndsTheRunRightAfterLoading) {
+    soundtest::failNextCall("FMUSIC_PlaySong", 5);
+    win32test::setClock(5000);
+    EXPECT_EQ(0, run([](int) {}));
+    EXPECT_EQ(0, swaps);
+    EXPECT_NE(-1, soundCall("FSOUND_Close"));
+    int shown = 0;
+    for (const auto& box : win32test::messageBoxes()) shown += box.caption == "ERROR!";
+    EXPECT_EQ(0, shown);  // no message of its own
+    EXPECT_EQ(1, countInLog("DestroyWindow"));
+}
+
+TEST_F(MainLoop, MissingMusicFileIsShownBeforeTheWindowAndEndsTheRun) {
+    ASSERT_EQ(0, chdir("/"));
+    win32test::setClock(5000);
+    EXPECT_EQ(0, run([](int) {}));
+    ASSERT_FALSE(win32test::messageBoxes().empty());
+    EXPECT_EQ("ERROR!", win32test::messageBoxes()[0].caption);
+    EXPECT_EQ("File not found", win32test::messageBoxes()[0].text);
+    EXPECT_EQ(0, swaps);
 }
 
 TEST_F(MainLoop, ElapsedTimeSurvivesTheClockWrapping) {
