@@ -1,0 +1,85 @@
+# Checks data/velmora.xm with openmpt123 and xmp: both load it, both report a
+# length within half a second of the show's 147.858 s, and a render of it is
+# neither silent nor clipped.
+set(show_ms 147858)
+set(tolerance_ms 500)
+
+foreach(tool OPENMPT123 XMP SOX)
+  if(NOT ${tool})
+    message(FATAL_ERROR "${tool} is not installed (scripts/setup.sh installs it)")
+  endif()
+endforeach()
+if(NOT EXISTS "${XM}")
+  message(FATAL_ERROR "${XM} was not built")
+endif()
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+
+function(check_length who ms)
+  math(EXPR off "${ms} - ${show_ms}")
+  if(off LESS 0)
+    math(EXPR off "-${off}")
+  endif()
+  message(STATUS "${who}: ${ms} ms (${off} ms from the show's length)")
+  if(off GREATER tolerance_ms)
+    message(FATAL_ERROR "${who} reports ${ms} ms, not ${show_ms} +- ${tolerance_ms} ms")
+  endif()
+endfunction()
+
+# "12.345" seconds as whole milliseconds.
+function(seconds_to_ms text out)
+  string(REGEX MATCH "^([0-9]+)\\.?([0-9]*)" m "${text}")
+  string(SUBSTRING "${CMAKE_MATCH_2}000" 0 3 frac)
+  math(EXPR ms "${CMAKE_MATCH_1} * 1000 + 1${frac} - 1000")
+  set(${out} ${ms} PARENT_SCOPE)
+endfunction()
+
+# openmpt123 prints "Duration...: 02:27.832".
+execute_process(COMMAND ${OPENMPT123} --info "${XM}" OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+string(REGEX MATCH "Duration\\.*: *([0-9]+):([0-9]+\\.[0-9]+)" m "${out}${err}")
+if(NOT rc EQUAL 0 OR NOT m)
+  message(FATAL_ERROR "openmpt123 did not load the module:\n${out}${err}")
+endif()
+seconds_to_ms(${CMAKE_MATCH_2} ms)
+math(EXPR ms "${CMAKE_MATCH_1} * 60000 + ${ms}")
+check_length("openmpt123 --info" ${ms})
+
+# xmp prints "Duration     : 2min28s", rounded to the second.
+execute_process(COMMAND ${XMP} --load-only "${XM}" OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+string(REGEX MATCH "Duration *: *([0-9]+)min([0-9]+)s" m "${out}${err}")
+if(NOT rc EQUAL 0 OR NOT m)
+  message(FATAL_ERROR "xmp did not load the module:\n${out}${err}")
+endif()
+math(EXPR ms "${CMAKE_MATCH_1} * 60000 + ${CMAKE_MATCH_2} * 1000")
+check_length("xmp --load-only" ${ms})
+
+# To the millisecond: the length of what xmp plays before it stops.
+execute_process(COMMAND ${XMP} -q -d wav -o "${WORK}/xmp.wav" "${XM}" RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+execute_process(COMMAND ${SOX} --i -D "${WORK}/xmp.wav" OUTPUT_VARIABLE seconds RESULT_VARIABLE rc2)
+if(NOT rc EQUAL 0 OR NOT rc2 EQUAL 0)
+  message(FATAL_ERROR "xmp could not render the module")
+endif()
+seconds_to_ms(${seconds} ms)
+check_length("xmp render" ${ms})
+
+# A 16-bit render by openmpt123, measured by sox.
+file(COPY "${XM}" DESTINATION "${WORK}")
+get_filename_component(name "${XM}" NAME)
+execute_process(COMMAND ${OPENMPT123} --render --force --no-float "${WORK}/${name}"
+                RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+execute_process(COMMAND ${SOX} "${WORK}/${name}.wav" -n stat ERROR_VARIABLE stat RESULT_VARIABLE rc2)
+if(NOT rc EQUAL 0 OR NOT rc2 EQUAL 0)
+  message(FATAL_ERROR "openmpt123 could not render the module:\n${stat}")
+endif()
+message(STATUS "sox stat of the openmpt123 render:\n${stat}")
+string(REGEX MATCH "Maximum amplitude: *([0-9.]+)" m "${stat}")
+seconds_to_ms(${CMAKE_MATCH_1} peak_milli)
+string(REGEX MATCH "RMS +amplitude: *([0-9.]+)" m "${stat}")
+seconds_to_ms(${CMAKE_MATCH_1} rms_milli)
+if(peak_milli GREATER 990)
+  message(FATAL_ERROR "the render clips (peak ${peak_milli}/1000)")
+endif()
+if(rms_milli LESS 50)
+  message(FATAL_ERROR "the render is nearly silent (RMS ${rms_milli}/1000)")
+endif()
+file(REMOVE_RECURSE "${WORK}")
