@@ -41,8 +41,10 @@ void SDLCALL mixCallback(void*, Uint8* bytes, int length) {
 namespace soundlayer {
 
 State& state() {
-    static State s;
-    return s;
+    // Never destroyed: a program that exits with the device still open must
+    // not free what the callback thread may still be reading.
+    static State* s = new State;
+    return *s;
 }
 
 void setError(int code) { g_error = code; }

@@ -127,13 +127,6 @@ TEST(XmWriter, WritesWhatAPlayerReadsBack) {
     EXPECT_GT(peak, 0.05f) << "the sample sounds";
 }
 
-TEST(XmWriter, RefusesWhatTheFormatCannotHold) {
-    xm::Module module("m", 2, 6, 125);
-    EXPECT_THROW(module.bytes(), std::runtime_error) << "no order";
-    EXPECT_THROW(module.appendToOrder(xm::Pattern(16, 3)), std::runtime_error) << "channel count";
-    EXPECT_THROW(module.appendToOrder(xm::Pattern(257, 2)), std::runtime_error) << "rows";
-}
-
 TEST(VelmoraSong, SameBytesEveryTimeAndAsBuilt) {
     const std::vector<uint8_t> song = score::velmoraSong();
     EXPECT_EQ(song, score::velmoraSong());
