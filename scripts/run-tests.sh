@@ -9,9 +9,9 @@ jobs=2
 echo "== plain build =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j$jobs
-ctest --test-dir build -j$jobs --output-on-failure
+ctest --test-dir build -j$jobs --timeout 600 --output-on-failure
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON >/dev/null
 cmake --build build-asan -j$jobs
-ctest --test-dir build-asan -j$jobs --output-on-failure
+ctest --test-dir build-asan -j$jobs --timeout 900 --output-on-failure
