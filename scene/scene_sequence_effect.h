@@ -1,0 +1,22 @@
+// The show's one effect: the seven scenes back to back, each for its time.
+#ifndef VELMORA_SCENE_SCENE_SEQUENCE_EFFECT_H
+#define VELMORA_SCENE_SCENE_SEQUENCE_EFFECT_H
+
+#include "scene/scene.h"
+#include "timeline/effect.h"
+
+#define SCENE_SLOTS 255
+
+class SceneSequenceEffect : public Effect {
+public:
+    SceneSequenceEffect();
+    virtual ~SceneSequenceEffect();
+    virtual int render(int elapsedMs, int startMs);
+    virtual int init();
+
+    Scene* scenes[SCENE_SLOTS];
+    int durations[SCENE_SLOTS];
+    int finalScene;
+};
+
+#endif
