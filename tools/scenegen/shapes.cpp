@@ -95,6 +95,8 @@ MeshData sphere(const std::string& material, float radius, int slices, int stack
         material, slices, stacks,
         [&](int c, int r, Uv& uv) {
             uv = {repeat * static_cast<float>(c) / slices, static_cast<float>(r) / stacks};
+            // Exact poles, so their cells' slivers are dropped as the empty triangles they are.
+            if (r == 0 || r == stacks) return Vec3{0, 0, r == 0 ? radius : -radius};
             return direction(static_cast<float>(c), static_cast<float>(r)) * radius;
         },
         [&](int c, int r) { return direction(c + 0.5f, r + 0.5f) * sign; });
