@@ -34,6 +34,8 @@ std::string numbered(const char* stem, int i) {
 // Draw order in the show follows node names in byte order, so names are
 // chosen for it: additive backdrops first ("A", "B"...), then the solid
 // scenery, which covers them, then additive effects in front ("z").
+// Skies, floors and water are additive too: unlit, they keep their colours
+// where the viewer's headlight would only graze them.
 
 // Title: the name rises out of a neon grid under a starry sky, with a sun
 // behind it and a glowing halo tumbling around it.
@@ -112,8 +114,8 @@ void buildRings(SceneBuilder& s) {
 // monolith, through shafts of light.
 void buildPillars(SceneBuilder& s) {
     int end = s.frames();
-    s.material("Dusk", "dusk.png");
-    s.material("Ground", "rock.png");
+    s.material("Dusk", "dusk.png", 0.5f);
+    s.material("Ground", "pavement.png", 0.5f);
     s.material("Bricks", "bricks.png");
     s.material("Marble", "marble.png");
     s.material("Shaft", "shaft.png", 0.5f);
@@ -126,10 +128,10 @@ void buildPillars(SceneBuilder& s) {
     for (int gx = -3; gx <= 3; gx++)
         for (int gy = -5; gy <= 5; gy++) {
             float h = scatter.between(250, 900);
-            bool lit = scatter.next() < 0.2f;
+            bool lit = scatter.next() < 0.12f;
             if (gx == 0 && gy >= -1 && gy <= 1) continue;  // the plaza around the monolith
             pillars.append(box("Bricks", Vec3{120, 120, h}), Vec3{gx * 300.0f, gy * 300.0f, h / 2});
-            if (lit) shafts.append(beam("Shaft", 110, 2400), Vec3{gx * 300.0f, gy * 300.0f, 0});
+            if (lit) shafts.append(beam("Shaft", 80, 2400), Vec3{gx * 300.0f, gy * 300.0f, 0});
         }
     s.object("Pillars", pillars, kOrigin);
     Lib3dsNode* monolith = s.object("Monolith", box("Marble", Vec3{180, 180, 180}), Vec3{0, 0, 420});
@@ -139,11 +141,11 @@ void buildPillars(SceneBuilder& s) {
 
     auto flight = [end](float f) {
         float t = f / end;
-        return Vec3{150 + 70 * std::sin(kTwoPi * 2 * t), -1800 + 3000 * t, 180 + 90 * std::sin(kTwoPi * 1.5f * t)};
+        return Vec3{150 + 70 * std::sin(kTwoPi * 2 * t), -1800 + 3000 * t, 320 + 90 * std::sin(kTwoPi * 1.5f * t)};
     };
     auto ahead = [&](float f) {
         Vec3 p = flight(f);
-        return Vec3{60 * std::sin(kTwoPi * f / end), p.y + 700, 260};
+        return Vec3{60 * std::sin(kTwoPi * f / end), p.y + 700, 200};
     };
     s.camera("Camera01", flight(0), ahead(0), 60);
     s.cameraPath(sampled(end, 8, flight));
@@ -152,7 +154,7 @@ void buildPillars(SceneBuilder& s) {
     s.light("Omni01", Vec3{0, -4000, 3000});
 }
 
-// A short burst: balls whirling on a dummy around a golden ring under a
+// A short burst: balls whirling on a hub around a golden ring under a
 // nebula while a flare swells.
 void buildBurst(SceneBuilder& s) {
     int end = s.frames();
@@ -163,7 +165,9 @@ void buildBurst(SceneBuilder& s) {
     s.material("Flare", "flare.png", 0.8f);
 
     s.turn(s.object("ADome", sphere("Nebula", 4000, 24, 12, Facing::Inside, 3), kOrigin), spin(0, end, kUp, 0.1f));
-    Lib3dsNode* spinner = s.dummy("Spinner", kOrigin);
+    // The balls ride on a small hub rather than a dummy: "$$$DUMMY" would
+    // sort before the nebula and be washed over by it.
+    Lib3dsNode* spinner = s.object("Hub", sphere("Gold", 30, 12, 6, Facing::Outside), kOrigin);
     s.turn(spinner, spin(0, end, Vec3{0.2f, 0, 1}, 1.5f));
     for (int i = 0; i < 8; i++) {
         float a = kTwoPi * i / 8;
@@ -232,11 +236,11 @@ void buildTunnel(SceneBuilder& s) {
     s.light("Omni01", tunnelAt(0.5f));
 }
 
-// Above the clouds: rocky islands float round a dummy under a blue sky,
+// Above the clouds: rocky islands float round a larger one under a blue sky,
 // the cloud layer drifting on the wind, the sun blazing high.
 void buildClouds(SceneBuilder& s) {
     int end = s.frames();
-    s.material("Sky", "sky.png");
+    s.material("Sky", "sky.png", 0.5f);
     s.material("Cloud", "cloud.png", 0.5f);
     s.material("Rock", "rock.png");
     s.material("Sun", "flare.png", 0.7f);
@@ -244,7 +248,7 @@ void buildClouds(SceneBuilder& s) {
     s.object("ASky", sphere("Sky", 9000, 32, 16, Facing::Inside), kOrigin);
     MeshData clouds("Cloud");
     Scatter scatter(7u);
-    for (int i = 0; i < 40; i++) {
+    for (int i = 0; i < 28; i++) {
         float size = scatter.between(1200, 2800);
         Vec3 at{scatter.between(-4500, 4500), scatter.between(-3500, 5500), scatter.between(-650, -150)};
         clouds.append(plane("Cloud", size, size, 1, 1), at);
@@ -252,11 +256,14 @@ void buildClouds(SceneBuilder& s) {
     Lib3dsNode* cloudNode = s.object("BClouds", clouds, kOrigin);
     s.move(cloudNode, {{0, kOrigin}, {end, {700, 0, 0}}});
 
-    Lib3dsNode* isles = s.dummy("Isles", Vec3{0, 1500, 0});
+    // Small islands circle a large one (not a dummy, which would draw before the sky).
+    MeshData bigIsle = sphere("Rock", 320, 32, 12, Facing::Outside, 3);
+    bigIsle.scaleBy(Vec3{1, 1, 0.45f});
+    Lib3dsNode* isles = s.object("Isles", bigIsle, Vec3{0, 1500, 0});
     s.turn(isles, spin(0, end, kUp, 0.25f));
     for (int i = 0; i < 3; i++) {
         float a = kTwoPi * i / 3;
-        Vec3 at{std::cos(a) * 600, std::sin(a) * 600, 60.0f * i};
+        Vec3 at{std::cos(a) * 750, std::sin(a) * 750, 60.0f * i + 80};
         Lib3dsNode* isle = s.object(numbered("Isle", i + 1).c_str(), sphere("Rock", 220, 24, 12, Facing::Outside, 2), at,
                                     isles);
         s.resize(isle, {{0, {1, 1, 0.5f}}});
@@ -281,9 +288,9 @@ void buildClouds(SceneBuilder& s) {
 // floating golden ring, light rippling across the surface.
 void buildWater(SceneBuilder& s) {
     int end = s.frames();
-    s.material("Sunset", "sunset.png");
+    s.material("Sunset", "sunset.png", 0.5f);
     s.material("Sun", "flare.png", 0.6f);
-    s.material("Water", "water.png");
+    s.material("Water", "water.png", 0.5f);
     s.material("Ripple", "ripple.png", 0.5f);
     s.material("Rock", "rock.png");
     s.material("Gold", "gold.png");

@@ -37,13 +37,16 @@ Image marble() {
                                          {0.3f, 0.35f, 0.6f}});
 }
 
+// Domes map the image from the zenith (top row) to the nadir (bottom row):
+// the horizon is the middle row, and what lies below it stays dark, since
+// the floor or the sea is added over it.
 Image dusk() {
     return verticalGradient(128, 128, Palette{{0.02f, 0.02f, 0.12f}, {0.15f, 0.05f, 0.35f}, {0.95f, 0.35f, 0.55f},
-                                              {0.1f, 0.03f, 0.1f}});
+                                              kBlack, kBlack});
 }
 
 Image lightShaft() {
-    return verticalGradient(64, 64, Palette{kBlack, {0.1f, 0.5f, 0.7f}, {0.5f, 1.0f, 1.0f}});
+    return verticalGradient(64, 64, Palette{kBlack, {0.05f, 0.25f, 0.35f}, {0.25f, 0.55f, 0.6f}});
 }
 
 Image nebula() {
@@ -59,12 +62,13 @@ Image neonBands() {
 Image hoop() { return glow(64, kWhite, Rgb{1.0f, 0.15f, 0.8f}, 3.0f); }
 
 Image cloud() {
-    return fadeEdges(noise(256, 4, 5, 8u, Palette{kBlack, {0.35f, 0.35f, 0.4f}, {0.9f, 0.9f, 0.95f}, kWhite}), 0.8f);
+    return fadeEdges(noise(256, 4, 5, 8u, Palette{kBlack, {0.15f, 0.15f, 0.18f}, {0.45f, 0.45f, 0.5f}, {0.6f, 0.6f, 0.62f}}),
+                     0.8f);
 }
 
 Image sky() {
     return verticalGradient(128, 128, Palette{{0.05f, 0.2f, 0.55f}, {0.3f, 0.6f, 0.95f}, {0.85f, 0.92f, 1.0f},
-                                              {0.6f, 0.7f, 0.85f}});
+                                              {0.1f, 0.15f, 0.3f}, {0.05f, 0.08f, 0.2f}});
 }
 
 Image rock() {
@@ -77,12 +81,15 @@ Image water() {
                  17u);
 }
 
-Image ripple() { return caustics(256, Rgb{0.45f, 0.75f, 1.0f}, 29u); }
+Image ripple() { return caustics(256, Rgb{0.25f, 0.45f, 0.6f}, 29u); }
 
 Image sunset() {
-    return verticalGradient(128, 128, Palette{{0.08f, 0.02f, 0.2f}, {0.5f, 0.1f, 0.45f}, {1.0f, 0.45f, 0.2f},
-                                              {1.0f, 0.85f, 0.4f}, {0.1f, 0.05f, 0.15f}});
+    return verticalGradient(128, 128, Palette{{0.08f, 0.02f, 0.2f}, {0.35f, 0.06f, 0.4f}, {0.75f, 0.2f, 0.35f},
+                                              {1.0f, 0.5f, 0.2f}, {1.0f, 0.8f, 0.4f}, kBlack, kBlack, kBlack,
+                                              kBlack});
 }
+
+Image pavement() { return gridLines(128, 4, Rgb{0.1f, 0.08f, 0.12f}, Rgb{0.55f, 0.35f, 0.5f}); }
 
 }  // namespace
 
@@ -94,7 +101,7 @@ const std::vector<ShowTexture>& showTextures() {
         {"dusk.png", dusk},         {"shaft.png", lightShaft}, {"nebula.png", nebula},
         {"neon.png", neonBands},    {"hoop.png", hoop},       {"cloud.png", cloud},
         {"sky.png", sky},           {"rock.png", rock},       {"water.png", water},
-        {"ripple.png", ripple},     {"sunset.png", sunset},
+        {"ripple.png", ripple},     {"sunset.png", sunset},   {"pavement.png", pavement},
     };
     return textures;
 }
