@@ -44,7 +44,7 @@ wait_exit() {
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    kill "$pid" 2>/dev/null
+    kill -KILL "$pid" 2>/dev/null
     wait "$pid"
     EXIT_CODE=$?
 }
@@ -165,9 +165,11 @@ check "click on the box, Enter: in a window" "result=1 fullScreen=0 done=0 exit=
 
 # --- the whole program --------------------------------------------------------
 # The show's window: full screen covers the screen, a window is 640 x 480.
+# The window manager may size it after it first appears: the size is read
+# until it is the one expected (a hang guard, not a time limit).
 show_size() {
-    local out=$1
-    shift
+    local out=$1 expected=$2 i
+    shift 2
     "$PROGRAM" >"$OUT/$out.out" 2>"$OUT/$out.err" &
     local pid=$!
     WID=$(wait_window "$CAPTION")
@@ -179,19 +181,26 @@ show_size() {
         show=$(wait_window "$SHOW_TITLE")
         size="no window"
         if [ -n "$show" ]; then
-            geometry "$show"
-            size="${WIDTH}x${HEIGHT}"
+            for i in $(seq 200); do
+                geometry "$show"
+                size="${WIDTH}x${HEIGHT}"
+                [ "$size" = "$expected" ] && break
+                sleep 0.1
+            done
+            # Esc ends the show.
+            focus_window "$show"
+            keys Escape
         fi
     fi
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+    wait_exit "$pid"
     echo "$size"
 }
 
 if [ -n "$PROGRAM" ]; then
-    check "program: Enter shows full screen" "${SCREEN_W}x${SCREEN_H}" "$(show_size go Return)"
+    full="${SCREEN_W}x${SCREEN_H}"
+    check "program: Enter shows full screen" "$full" "$(show_size go "$full" Return)"
     check "program: Tab Tab Space Enter shows a window" "640x480" \
-        "$(show_size window Tab Tab space Return)"
+        "$(show_size window 640x480 Tab Tab space Return)"
 
     # "Quit": exit code 0, and no window of the program's own after the dialog.
     # Every top-level window created on the screen is logged; the dialog's
@@ -225,7 +234,7 @@ if [ -n "$PROGRAM" ]; then
             seen == 2 { if (w >= 100 && $0 ~ /override NO/) n++; seen = 0 }
             END { print n + 0 }')
     else
-        kill "$pid" 2>/dev/null
+        kill -KILL "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     fi
     check "program: Escape quits with exit code 0" "0" "$code"
