@@ -89,20 +89,6 @@ TEST(Shapes, BlockTextHasOneCubePerLitCellAndGapsForUnknownLetters) {
     EXPECT_NEAR(highU, 1.0f, 0.01f);
 }
 
-TEST(Shapes, AppendKeepsEachFacesMaterial) {
-    MeshData a = box("Red", Vec3{1, 1, 1});
-    a.append(box("Blue", Vec3{1, 1, 1}), Vec3{5, 0, 0});
-    a.append(box("Red", Vec3{1, 1, 1}), Vec3{10, 0, 0});
-    ASSERT_EQ(a.materials, (std::vector<std::string>{"Red", "Blue"}));
-    EXPECT_EQ(a.faces[0].material, 0);
-    EXPECT_EQ(a.faces[12].material, 1);
-    EXPECT_EQ(a.faces[24].material, 0);
-    Lib3dsMesh* mesh = a.toLib3ds("Both", Vec3{0, 0, 0});
-    ASSERT_NE(mesh, nullptr);
-    EXPECT_STREQ(mesh->faceL[12].material, "Blue");
-    lib3ds_mesh_free(mesh);
-}
-
 // Saved and read back as the show reads it.
 class Built : public ::testing::Test {
 protected:
@@ -160,31 +146,6 @@ TEST_F(Built, SpinTurnsWholeTurnsAtAnEvenPace) {
         lib3ds_file_eval(file, c.frame);
         EXPECT_NEAR(node->matrix[0][0], c.cosine, 1e-3) << c.frame;
     }
-}
-
-TEST_F(Built, CameraAndTargetNodesAreNamedForTheCameraAndFollowTheirPaths) {
-    SceneBuilder b(100);
-    b.camera("Camera01", Vec3{0, -500, 0}, Vec3{0, 0, 0}, 40);
-    b.cameraPath({{0, {0, -500, 0}}, {100, {0, -300, 0}}});
-    b.fov({{0, 40}, {100, 60}});
-    ASSERT_NE(saveAndLoad(b), nullptr);
-    ASSERT_NE(file->cameras, nullptr);
-    EXPECT_STREQ(file->cameras->name, "Camera01");
-    Lib3dsNode* cam = lib3ds_file_node_by_name(file, "Camera01", LIB3DS_CAMERA_NODE);
-    Lib3dsNode* target = lib3ds_file_node_by_name(file, "Camera01", LIB3DS_TARGET_NODE);
-    ASSERT_TRUE(cam && target);
-    lib3ds_file_eval(file, 50);
-    EXPECT_NEAR(cam->data.camera.pos[1], -400.0f, 1e-2);
-    EXPECT_NEAR(cam->data.camera.fov, 50.0f, 1e-2);
-}
-
-TEST(Show, FramesCoverEachScenesTime) {
-    EXPECT_EQ(framesFor(17143), 172);
-    EXPECT_EQ(framesFor(8571), 86);
-    EXPECT_EQ(framesFor(34286), 343);
-    int total = 0;
-    for (const ShowScene& s : showScenes()) total += s.durationMs;
-    EXPECT_EQ(total, 147858);
 }
 
 class ShowFiles : public ::testing::Test {
