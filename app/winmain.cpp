@@ -5,12 +5,17 @@
 
 #include "app/display_settings.h"
 #include "app/globals.h"
+#include "app/startup_dialog.h"
 #include "music/music_player.h"
+#include "resources/resource.h"
+#include "scene/scene_sequence_effect.h"
 #include "textures/texture_registry.h"
 #include "timeline/timeline.h"
 
 // Running time of the show, in ms from startTime.
 #define SHOW_LENGTH_MS 147858
+// The scene effect's window ends beyond the show, so it is due in every frame.
+#define SHOW_EFFECT_END_MS 500000
 
 // Handles one waiting message per pass, or draws one frame when none waits.
 static void runMainLoop(MusicPlayer* player) {
@@ -51,6 +56,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The song loads before the dialog, so its error boxes come first.
     MusicPlayer* player = new MusicPlayer(DATA_DIR "velmora.xm", Module);
 
+    // The viewer's only choice; "Quit" leaves before any window exists.
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_STARTUP), 0, startupDialogProc, 0);
+    if (g_done == 1) return endEarly(player);
+
     g_window = g_settings->openWindow(instance);
     if (!g_window) return endEarly(player);
     if (!g_settings->enableGL(g_window, &g_dc, &g_context)) return endEarly(player);
@@ -61,6 +70,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     g_timeline = new Timeline();
     g_textures = new TextureRegistry();
+
+    // Adding the effect runs its init: the fixed GL state and every scene and
+    // texture load, with the window already shown.
+    g_timeline->add(new SceneSequenceEffect(), 0, SHOW_EFFECT_END_MS);
 
     // Loading does not count against the show: the clock starts after it,
     // together with the music.

@@ -118,14 +118,14 @@ extern "C" HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DW
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (fullScreen)
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    else if (style & WS_THICKFRAME)
-        flags |= SDL_WINDOW_RESIZABLE;
-    if (!(style & WS_CAPTION) && !fullScreen) flags |= SDL_WINDOW_BORDERLESS;
+    if (style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
+    if (!(style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
+    SDL_Rect place = {x, y, width > 0 ? width : 1, height > 0 ? height : 1};
+    // A full-screen window starts out covering the whole desktop, so it does
+    // even where no window manager is there to make it full screen.
+    if (fullScreen && SDL_GetDisplayBounds(0, &place) != 0) return nullptr;
 
-    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", x, y, width > 0 ? width : 1,
-                                       height > 0 ? height : 1, flags);
+    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", place.x, place.y, place.w, place.h, flags);
     if (!sdl) return nullptr;
 
     HWND window = new HWND__;
@@ -165,6 +165,7 @@ extern "C" BOOL WINAPI ShowWindow(HWND window, int command) {
         return wasVisible;
     }
     SDL_ShowWindow(window->sdl);
+    if (window->fullScreen) SDL_SetWindowFullscreen(window->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (!wasVisible) {
         if (!window->fullScreen) fitOuterSize(window, window->clientWidth, window->clientHeight);
         // The screen saver stays off unless the procedure passes this on to

@@ -11,6 +11,7 @@
 #include "app/display_settings.h"
 #include "app/globals.h"
 #include "platform/sound/testing.h"
+#include "platform/win32/dialog_testing.h"
 #include "platform/win32/testing.h"
 #include "tests/support/paths.h"
 #include "timeline/timeline.h"
@@ -156,6 +157,29 @@ TEST_F(MainLoop, MissingMusicFileIsShownBeforeTheWindowAndEndsTheRun) {
     EXPECT_EQ("ERROR!", win32test::messageBoxes()[0].caption);
     EXPECT_EQ("File not found", win32test::messageBoxes()[0].text);
     EXPECT_EQ(0, swaps);
+}
+
+TEST_F(MainLoop, QuitInTheDialogEndsBeforeAnyWindowOrModeChange) {
+    win32test::scriptNextDialog({win32test::dialogClick(IDCANCEL)});
+    EXPECT_EQ(0, run([](int) {}));
+    EXPECT_EQ(1, g_done);
+    EXPECT_EQ(0, countInLog("RegisterClassA"));
+    EXPECT_EQ(0, countInLog("ChangeDisplaySettingsA"));
+    EXPECT_EQ(0, countInLog("CreateWindowExA"));
+    EXPECT_NE(-1, soundCall("FSOUND_Close"));
+}
+
+TEST_F(MainLoop, DialogChoiceOfAWindowIsKept) {
+    win32test::scriptNextDialog({win32test::dialogClick(1033), win32test::dialogKey(VK_RETURN)});
+    win32test::setClock(5000);
+    bool fullScreen = true;
+    run([&](int frame) {
+        fullScreen = win32test::windowIsFullScreen(g_window);
+        if (frame == 2) PostQuitMessage(0);
+    });
+    EXPECT_EQ(0, g_settings->fullScreen);
+    EXPECT_FALSE(fullScreen);
+    EXPECT_EQ(0, countInLog("ChangeDisplaySettingsA"));
 }
 
 TEST_F(MainLoop, ElapsedTimeSurvivesTheClockWrapping) {
