@@ -130,6 +130,8 @@ struct GlFailure {
     std::vector<std::string> teardown;  // what shutdown releases before the box
 };
 
+void PrintTo(const GlFailure& f, std::ostream* os) { *os << f.call; }
+
 class GlFailures : public Display, public ::testing::WithParamInterface<GlFailure> {};
 
 TEST_P(GlFailures, TearDownComesBeforeTheBox) {
@@ -168,7 +170,8 @@ INSTANTIATE_TEST_SUITE_P(
         GlFailure{"wglCreateContext", "Can't Create A GL Rendering Context.", {"ReleaseDC", "DestroyWindow"}},
         GlFailure{"wglMakeCurrent",
                   "Can't Activate The GL Rendering Context.",
-                  {"wglMakeCurrent(none)", "wglDeleteContext", "ReleaseDC", "DestroyWindow"}}));
+                  {"wglMakeCurrent(none)", "wglDeleteContext", "ReleaseDC", "DestroyWindow"}}),
+    [](const ::testing::TestParamInfo<GlFailure>& info) { return std::string(info.param.call); });
 
 TEST_F(Display, ShutdownWithNothingInWindowModeDoesNothing) {
     settings.fullScreen = 0;

@@ -1,7 +1,5 @@
 #include "tests/scene/scene_fixture.h"
 
-#include <stdlib.h>
-
 #include "app/globals.h"
 #include "platform/win32/testing.h"
 #include "tools/scenegen/image.h"
@@ -14,18 +12,15 @@ void SceneFixture::SetUp() {
     win32test::captureMessageBoxes(true);
     g_settings = &settings;
     g_textures = &textures;
-    char pattern[] = "/tmp/scene-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-    fs::create_directory(dir / "data");
-    oldDir = fs::current_path();
-    fs::current_path(dir);
+    folder.reset(new ScopedDataFolder());
+    ASSERT_TRUE(folder->ok());
+    dir = folder->dir;
+    oldDir = folder->oldDir;
     showState();
 }
 
 void SceneFixture::TearDown() {
-    if (!oldDir.empty()) fs::current_path(oldDir);
-    if (!dir.empty()) fs::remove_all(dir);
+    folder.reset();
     g_settings = nullptr;
     g_textures = nullptr;
     win32test::reset();

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/display_settings.h"
 #include "tests/scene/scene_files.h"
+#include "tests/support/data_folder.h"
 #include "tests/support/gl_context.h"
 #include "textures/texture_registry.h"
 
@@ -28,6 +30,7 @@ protected:
     static std::vector<std::string> boxTexts();
 
     TestGlContext gl;
+    std::unique_ptr<ScopedDataFolder> folder;
     std::filesystem::path dir, oldDir;
     DisplaySettings settings;
     TextureRegistry textures;

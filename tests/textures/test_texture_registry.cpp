@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/glpng/testing.h"
+#include "tests/support/data_folder.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/paths.h"
 #include "textures/texture_registry.h"
@@ -29,24 +30,16 @@ protected:
         ASSERT_TRUE(gl.ok());
         image = fs::absolute(testDataPath("png/pngsuite/basn2c08.png"));
         ASSERT_TRUE(fs::exists(image));
-        char pattern[] = "/tmp/textures-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        fs::create_directory(dir / "data");
-        oldDir = fs::current_path();
-        fs::current_path(dir);
+        ASSERT_TRUE(folder.ok());
+        dir = folder.dir;
         glGenTextures(1, &other);
         glBindTexture(GL_TEXTURE_2D, other);
     }
-    void TearDown() override {
-        if (!oldDir.empty()) fs::current_path(oldDir);
-        if (!dir.empty()) fs::remove_all(dir);
-    }
-
     void addFile(const std::string& name) { fs::copy_file(image, dir / "data" / name); }
 
     TestGlContext gl;
-    fs::path image, dir, oldDir;
+    ScopedDataFolder folder;
+    fs::path image, dir;
     GLuint other = 0;  // bound before each case, to see bindings change
     TextureRegistry registry;
 };
