@@ -132,9 +132,15 @@ INT_PTR initDialog(DialogState& dialog, LPARAM param) {
     return handled;
 }
 
+// The procedure sets no focus, so it goes to the dialog's check box where
+// there is one: Space then flips the setting at once, Enter still means the
+// default button. Without one, the first tab stop takes it.
 void activateDialog(DialogState& dialog) {
     if (dialog.ended || dialog.focus >= 0) return;
-    dialog.focus = nextTabStop(dialog, -1, false);
+    for (size_t i = 0; i < dialog.controls.size() && dialog.focus < 0; ++i)
+        if (buttonKind(dialog.controls[i]) == BS_AUTOCHECKBOX && (dialog.controls[i].item->style & WS_TABSTOP))
+            dialog.focus = static_cast<int>(i);
+    if (dialog.focus < 0) dialog.focus = nextTabStop(dialog, -1, false);
     updateDialogView(dialog);
 }
 

@@ -49,6 +49,11 @@ bool runScriptedDialog(const DialogTemplate* dialogTemplate, DLGPROC proc, LPARA
     return true;
 }
 
+void resetDialogs() {
+    g_scripted = false;
+    g_script.clear();
+}
+
 }  // namespace win32layer
 
 namespace win32test {

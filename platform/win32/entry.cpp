@@ -1,4 +1,6 @@
 // The process entry: hands over to the system's WinMain, as Windows does.
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,6 +23,9 @@ int main(int, char**) {
                      "or with no screen at all: SDL_VIDEODRIVER=offscreen ./velmora\n");
         return 1;
     }
+    // Ctrl+C and kill end the process as usual; SDL would turn them into a
+    // quit event that no window asked for.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     char commandLine[] = "";
     return WinMain(processInstance(), nullptr, commandLine, SW_SHOWNORMAL);
 }

@@ -62,6 +62,7 @@ void resetWindows();
 void resetMessages();
 void resetDisplay();
 void resetGl();
+void resetDialogs();
 
 }  // namespace win32layer
 

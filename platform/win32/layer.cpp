@@ -108,6 +108,7 @@ void reset() {
     win32layer::resetWindows();
     win32layer::resetMessages();
     win32layer::resetDisplay();
+    win32layer::resetDialogs();
     LayerState& s = state();
     s = LayerState();
 }
