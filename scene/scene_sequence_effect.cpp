@@ -22,7 +22,7 @@ SceneSequenceEffect::SceneSequenceEffect() : finalScene(0) {
 
 SceneSequenceEffect::~SceneSequenceEffect() {}
 
-int SceneSequenceEffect::init() {
+void SceneSequenceEffect::setFixedState() {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);
@@ -35,7 +35,10 @@ int SceneSequenceEffect::init() {
     glCullFace(GL_BACK);
     glDisable(GL_NORMALIZE);
     glPolygonOffset(1.0f, 2.0f);
+}
 
+int SceneSequenceEffect::init() {
+    setFixedState();
     for (int i = 0; i < SHOW_SCENES; i++) {
         // A scene that cannot be made leaves its slot empty; its time still passes.
         scenes[i] = new (std::nothrow) Scene();

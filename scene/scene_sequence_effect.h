@@ -13,6 +13,8 @@ public:
     virtual ~SceneSequenceEffect();
     virtual int render(int elapsedMs, int startMs);
     virtual int init();
+    // The demo's fixed GL state, set once before any scene is drawn.
+    static void setFixedState();
 
     Scene* scenes[SCENE_SLOTS];
     int durations[SCENE_SLOTS];

@@ -10,9 +10,6 @@
 struct HICON__ {
     int unused;
 };
-struct HINSTANCE__ {
-    int unused;
-};
 
 namespace {
 

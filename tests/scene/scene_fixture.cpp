@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "platform/win32/testing.h"
+#include "scene/scene_sequence_effect.h"
 #include "tools/scenegen/image.h"
 
 namespace fs = std::filesystem;
@@ -27,17 +28,7 @@ void SceneFixture::TearDown() {
 }
 
 void SceneFixture::showState() {
-    glClearColor(0, 0, 0, 1);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHT1);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glDisable(GL_NORMALIZE);
+    SceneSequenceEffect::setFixedState();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 

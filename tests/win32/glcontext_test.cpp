@@ -7,6 +7,7 @@
 
 #include "platform/win32/testing.h"
 #include "platform/win32/win32_api.h"
+#include "tests/win32/mode_request.h"
 
 namespace {
 
@@ -99,12 +100,7 @@ TEST_F(WglContext, WindowedContextDrawsToTheWindow) {
 }
 
 TEST_F(WglContext, FullScreenPictureKeepsItsOwnSizeAcrossSwaps) {
-    DEVMODEA mode;
-    std::memset(&mode, 0, sizeof(mode));
-    mode.dmPelsWidth = 640;
-    mode.dmPelsHeight = 480;
-    mode.dmBitsPerPel = 16;
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    DEVMODEA mode = modeRequest(640, 480, 16);
     ASSERT_EQ(DISP_CHANGE_SUCCESSFUL, ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN));
     HWND w = window(WS_POPUP, 640, 480);
     ShowWindow(w, SW_SHOW);

@@ -6,6 +6,7 @@
 
 #include "platform/win32/testing.h"
 #include "platform/win32/win32_api.h"
+#include "tests/win32/mode_request.h"
 
 namespace {
 
@@ -162,13 +163,7 @@ TEST_F(Win32Layer, FullScreenRequestIsGrantedWithoutChangingTheDesktop) {
     std::memset(&before, 0, sizeof(before));
     ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &before));
 
-    DEVMODEA mode;
-    std::memset(&mode, 0, sizeof(mode));
-    mode.dmSize = 148;
-    mode.dmPelsWidth = 640;
-    mode.dmPelsHeight = 480;
-    mode.dmBitsPerPel = 16;
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    DEVMODEA mode = modeRequest(640, 480, 16);
     EXPECT_EQ(DISP_CHANGE_SUCCESSFUL, ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN));
 
     HWND w = makeWindow(WS_POPUP, 640, 480);
@@ -191,12 +186,7 @@ TEST_F(Win32Layer, FullScreenRequestIsGrantedWithoutChangingTheDesktop) {
 }
 
 TEST_F(Win32Layer, UnservableModesAreRefused) {
-    DEVMODEA mode;
-    std::memset(&mode, 0, sizeof(mode));
-    mode.dmPelsWidth = 640;
-    mode.dmPelsHeight = 480;
-    mode.dmBitsPerPel = 7;
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    DEVMODEA mode = modeRequest(640, 480, 7);
     EXPECT_NE(DISP_CHANGE_SUCCESSFUL, ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN));
     mode.dmBitsPerPel = 16;
     mode.dmPelsWidth = 0;
