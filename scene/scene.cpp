@@ -11,6 +11,7 @@
 
 #include "app/display_settings.h"
 #include "app/globals.h"
+#include "scene/scene_file.h"
 #include "textures/texture_registry.h"
 
 // The message holds the whole path and the text around it.
@@ -41,8 +42,9 @@ static Lib3dsCamera* leastCamera(Lib3dsCamera* camera) {
 
 int Scene::load(const char* fileName) {
     int length = snprintf(path, sizeof path, DATA_DIR "%s", fileName);
-    // A name that does not fit is not cut short into another file's name.
-    file = length >= 0 && length < (int)sizeof path ? lib3ds_file_load(path) : 0;
+    // A name that does not fit is not cut short into another file's name. A
+    // file lib3ds would misread is refused like one that cannot be opened.
+    file = length >= 0 && length < (int)sizeof path ? loadSceneFile(path) : 0;
     if (!file) {
         char message[SCENE_MESSAGE_SIZE];
         snprintf(message, sizeof message, "Load3ds error : Can't load 3ds file %s", path);
