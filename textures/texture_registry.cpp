@@ -10,11 +10,18 @@
 
 TextureRegistry::TextureRegistry() : count(0) {}
 
+// Names come from scene files: one holding a separator, or "..", would
+// open a file outside the data folder.
+static int staysInDataFolder(const char* name) {
+    return !strchr(name, '/') && !strchr(name, '\\') && strcmp(name, "..") != 0;
+}
+
 int TextureRegistry::load(const char* name) {
     if (count >= TEXTURE_SLOTS) return 0;
     // A name that cannot be stored whole could never be bound by name:
     // refuse it before any texture is made or file opened.
     if (!name || strnlen(name, TEXTURE_NAME_SIZE) >= TEXTURE_NAME_SIZE) return 0;
+    if (!staysInDataFolder(name)) return 0;
 
     char path[TEXTURE_PATH_SIZE];
     snprintf(path, sizeof path, DATA_DIR "%s", name);

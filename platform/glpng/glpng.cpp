@@ -27,9 +27,10 @@ const double kDefaultFileGamma = 1.0 / 2.2;
 // Screen gammas libpng can correct for in its fixed point.
 const double kMinScreenGamma = 1e-4;
 const double kMaxScreenGamma = 100.0;
-// Refuses images whose decoded RGB would not fit a sane allocation; a forged
-// header must not make us ask for gigabytes.
-const size_t kMaxImageBytes = size_t(256) << 20;
+// The most memory one texture may take: the decoded image, and the texture
+// scaled to powers of two with all its mipmap levels. A small file can
+// declare a huge image, and a side just past a power of two doubles.
+const size_t kMaxTextureBytes = size_t(64) << 20;
 
 // The decoded image: tightly packed 8-bit RGB rows, top row first.
 struct Image {
@@ -67,10 +68,33 @@ double screenGamma() {
     return screen;
 }
 
+// The smallest power of two holding side, but no more than the GL limit.
+GLsizei powerOfTwoSide(png_uint_32 side, GLint maxSize) {
+    GLsizei limit = 1;
+    while (limit <= maxSize / 2) limit *= 2;
+    GLsizei fitted = 1;
+    while (png_uint_32(fitted) < side && fitted < limit) fitted *= 2;
+    return fitted;
+}
+
+// Bytes of the RGB texture a width x height image becomes, with its mipmap
+// levels when asked for.
+unsigned long long textureBytes(png_uint_32 width, png_uint_32 height, int mipmap, GLint maxSize) {
+    unsigned long long w = powerOfTwoSide(width, maxSize);
+    unsigned long long h = powerOfTwoSide(height, maxSize);
+    unsigned long long total = 0;
+    for (;;) {
+        total += w * h * 3;
+        if (mipmap == PNG_NOMIPMAPS || (w == 1 && h == 1)) return total;
+        w = w > 1 ? w / 2 : 1;
+        h = h > 1 ? h / 2 : 1;
+    }
+}
+
 // Every libpng call that may fail runs here, after setjmp. Nothing in this
 // frame has a destructor and no local set after setjmp is read after a
 // longjmp; buffers go into *image so the caller frees them.
-int decode(png_structp png, png_infop pngInfoPtr, double screen, Image* image) {
+int decode(png_structp png, png_infop pngInfoPtr, double screen, int mipmap, GLint maxSize, Image* image) {
     if (setjmp(png_jmpbuf(png))) return 0;
 
     png_set_sig_bytes(png, 8);
@@ -88,6 +112,8 @@ int decode(png_structp png, png_infop pngInfoPtr, double screen, Image* image) {
     int depth = 0;
     int colour = 0;
     png_get_IHDR(png, pngInfoPtr, &width, &height, &depth, &colour, nullptr, nullptr, nullptr);
+    // Refused from the header alone, before anything is decoded or scaled.
+    if (width == 0 || height == 0 || textureBytes(width, height, mipmap, maxSize) > kMaxTextureBytes) return 0;
     image->info.Width = width;
     image->info.Height = height;
     image->info.Depth = unsigned(depth);
@@ -111,7 +137,7 @@ int decode(png_structp png, png_infop pngInfoPtr, double screen, Image* image) {
     if (png_get_channels(png, pngInfoPtr) != 3 || png_get_bit_depth(png, pngInfoPtr) != 8) return 0;
 
     size_t rowBytes = png_get_rowbytes(png, pngInfoPtr);
-    if (width == 0 || height == 0 || rowBytes != size_t(width) * 3 || rowBytes > kMaxImageBytes / height) return 0;
+    if (width == 0 || height == 0 || rowBytes != size_t(width) * 3 || rowBytes > kMaxTextureBytes / height) return 0;
     image->pixels = static_cast<unsigned char*>(std::malloc(rowBytes * height));
     image->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
     if (!image->pixels || !image->rows) return 0;
@@ -125,7 +151,7 @@ int decode(png_structp png, png_infop pngInfoPtr, double screen, Image* image) {
     return 1;
 }
 
-int readImage(std::FILE* file, double screen, Image* image) {
+int readImage(std::FILE* file, double screen, int mipmap, GLint maxSize, Image* image) {
     png_byte signature[8];
     if (std::fread(signature, 1, sizeof signature, file) != sizeof signature) return 0;
     if (png_sig_cmp(signature, 0, sizeof signature) != 0) return 0;
@@ -138,23 +164,12 @@ int readImage(std::FILE* file, double screen, Image* image) {
         return 0;
     }
     png_init_io(png, file);
-    int ok = decode(png, pngInfoPtr, screen, image);
+    int ok = decode(png, pngInfoPtr, screen, mipmap, maxSize, image);
     png_destroy_read_struct(&png, &pngInfoPtr, nullptr);
     return ok;
 }
 
-// The smallest power of two holding side, but no more than the GL limit.
-GLsizei powerOfTwoSide(png_uint_32 side, GLint maxSize) {
-    GLsizei limit = 1;
-    while (limit <= maxSize / 2) limit *= 2;
-    GLsizei fitted = 1;
-    while (png_uint_32(fitted) < side && fitted < limit) fitted *= 2;
-    return fitted;
-}
-
-int upload(const Image* image, int mipmap) {
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+int upload(const Image* image, int mipmap, GLint maxSize) {
     GLsizei width = powerOfTwoSide(image->width, maxSize);
     GLsizei height = powerOfTwoSide(image->height, maxSize);
 
@@ -208,20 +223,29 @@ unsigned int pngBind(const char* filename, int mipmap, int trans, pngInfo* info,
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapst);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minfilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magfilter);
-    if (!filename) return 0;
-
-    ++g_openCount;
-    std::FILE* file = std::fopen(filename, "rb");
-    if (!file) return 0;
-    Image image;
-    std::memset(&image, 0, sizeof image);
-    int ok = readImage(file, screenGamma(), &image);
-    std::fclose(file);
-    if (ok) ok = upload(&image, mipmap);
-    if (ok && info) *info = image.info;
-    std::free(image.rows);
-    std::free(image.pixels);
-    return ok ? texture : 0;
+    int ok = 0;
+    std::FILE* file = nullptr;
+    if (filename) {
+        ++g_openCount;
+        file = std::fopen(filename, "rb");
+    }
+    if (file) {
+        GLint maxSize = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+        Image image;
+        std::memset(&image, 0, sizeof image);
+        ok = readImage(file, screenGamma(), mipmap, maxSize, &image);
+        std::fclose(file);
+        if (ok) ok = upload(&image, mipmap, maxSize);
+        if (ok && info) *info = image.info;
+        std::free(image.rows);
+        std::free(image.pixels);
+    }
+    if (ok) return texture;
+    // A failed load gives its name back; deleting the bound texture leaves
+    // texture 0 bound, which holds no image either.
+    glDeleteTextures(1, &texture);
+    return 0;
 }
 
 long glpngtest::openCount() { return g_openCount; }

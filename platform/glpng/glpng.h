@@ -19,13 +19,15 @@ typedef struct {
 
 // Makes one new texture name, binds it to GL_TEXTURE_2D and sets both wraps
 // to wrapst and the two filters, all before the file is opened; the texture
-// stays bound on every return. Reads the file as opaque 8-bit RGB corrected
+// stays bound when it is returned. On failure it is deleted again, which
+// leaves texture 0 bound. Reads the file as opaque 8-bit RGB corrected
 // for a screen gamma of 2.2 (or 2.2 / VIEWING_GAMMA), rescales sides that are
 // not powers of two up to the next power of two (at most
 // GL_MAX_TEXTURE_SIZE), uploads it top row first at t = 0 and, unless mipmap
 // is PNG_NOMIPMAPS, every mipmap level down to 1 x 1. Returns the texture
-// name, or 0 when the file cannot be opened, is not a PNG or cannot be
-// decoded. info, when not null, receives the file's properties on success.
+// name, or 0 when the file cannot be opened, is not a PNG, cannot be
+// decoded, or when the decoded image or the texture with its mipmap levels
+// would take more than 64 MiB. info, when not null, receives the file's properties on success.
 unsigned int pngBind(const char* filename, int mipmap, int trans, pngInfo* info,
                      int wrapst, int minfilter, int magfilter);
 

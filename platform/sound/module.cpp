@@ -1,7 +1,10 @@
 // FMUSIC_*: modules read whole into memory and decoded by libopenmpt.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <new>
 #include <vector>
 
@@ -11,20 +14,34 @@ using soundlayer::setError;
 
 namespace {
 
-// Reads the file whole; an error code, or 0.
+// No module comes near this; a larger file is refused unread.
+const size_t kMaxModuleBytes = size_t(64) << 20;
+
+// Reads the file whole; an error code, or 0. Only a regular file is read:
+// opening does not wait for a writer, so a named pipe is refused, not
+// waited on.
 int readWhole(const char* name, std::vector<char>& data) {
-    FILE* file = std::fopen(name, "rb");
-    if (!file) return (errno == ENOENT || errno == ENOTDIR) ? FMOD_ERR_FILE_NOT_FOUND : FMOD_ERR_FILE_LOAD;
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? FMOD_ERR_FILE_NOT_FOUND : FMOD_ERR_FILE_LOAD;
+    struct stat info;
     int code = 0;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        code = FMOD_ERR_FILE_LOAD;
+    else if (size_t(info.st_size) > kMaxModuleBytes)
+        code = FMOD_ERR_OUT_OF_MEMORY;
     try {
         char chunk[65536];
-        size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) data.insert(data.end(), chunk, chunk + n);
-        if (std::ferror(file)) code = FMOD_ERR_FILE_LOAD;  // a folder, a read error
+        ssize_t n = 0;
+        while (code == 0 && (n = read(fd, chunk, sizeof chunk)) > 0) {
+            // The file may have grown since it was measured.
+            if (data.size() + size_t(n) > kMaxModuleBytes) code = FMOD_ERR_OUT_OF_MEMORY;
+            else data.insert(data.end(), chunk, chunk + n);
+        }
+        if (code == 0 && n < 0) code = FMOD_ERR_FILE_LOAD;
     } catch (const std::bad_alloc&) {
         code = FMOD_ERR_OUT_OF_MEMORY;
     }
-    std::fclose(file);
+    close(fd);
     return code;
 }
 

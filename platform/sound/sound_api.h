@@ -46,7 +46,9 @@ int FSOUND_GetError(void);
 // Closes the device and frees every module and stream still open.
 void FSOUND_Close(void);
 
-// Reads the whole module file and decodes it; null on failure.
+// Reads the whole module file and decodes it; null on failure. Only regular
+// files of at most 64 MiB are read: anything else fails with
+// FMOD_ERR_FILE_LOAD, a larger file with FMOD_ERR_OUT_OF_MEMORY.
 FMUSIC_MODULE* FMUSIC_LoadSong(const char* name);
 // Starts the module from its beginning; it plays once to its end. -1 on failure.
 signed char FMUSIC_PlaySong(FMUSIC_MODULE* mod);

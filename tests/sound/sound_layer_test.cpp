@@ -2,6 +2,8 @@
 // the mixed output captured from the device callback.
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +23,20 @@ const int kWaitMs = 30000;
 const int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 
 std::string testModule() { return testDataPath("xm/test.xm"); }
+
+std::string fifo(const std::string& name) {
+    std::string path = scratchDir() + "/" + name;
+    std::filesystem::remove(path);
+    EXPECT_EQ(0, mkfifo(path.c_str(), 0600)) << path;
+    return path;
+}
+
+// A file of that size whose bytes take no room on disk.
+std::string sparse(const std::string& name, long size) {
+    std::string path = writeBytes(name, {});
+    EXPECT_EQ(0, truncate(path.c_str(), size)) << path;
+    return path;
+}
 
 class SoundLayer : public ::testing::Test {
 protected:
@@ -103,6 +119,8 @@ TEST_F(SoundLayer, ModuleLoadFailuresCarryTheirCodes) {
         {writeBytes("text.xm", std::vector<char>(400, 'a')), FMOD_ERR_FILE_FORMAT},
         {writeBytes("empty.xm", {}), FMOD_ERR_FILE_FORMAT},
         {scratchDir(), FMOD_ERR_FILE_LOAD},  // a folder
+        {fifo("pipe.xm"), FMOD_ERR_FILE_LOAD},  // refused, not waited on for a writer
+        {sparse("huge.xm", (64 << 20) + 1), FMOD_ERR_OUT_OF_MEMORY},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(nullptr, FMUSIC_LoadSong(c.path.c_str())) << c.path;

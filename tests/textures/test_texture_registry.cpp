@@ -100,7 +100,7 @@ TEST_F(TextureRegistryTest, FailedLoadLeavesTheSlotForTheNextOne) {
     EXPECT_EQ(registry.load("missing.png"), 0);
     EXPECT_EQ(glpngtest::openCount(), opened + 1);
     EXPECT_EQ(registry.count, 0);
-    EXPECT_NE(boundTexture(), other);  // the failed load's texture stays bound
+    EXPECT_EQ(boundTexture(), 0u);  // the failed load's texture is deleted, unbinding it
     EXPECT_EQ(registry.add("missing.png"), 1);
     EXPECT_EQ(registry.count, 0);
 
@@ -111,6 +111,21 @@ TEST_F(TextureRegistryTest, FailedLoadLeavesTheSlotForTheNextOne) {
     EXPECT_EQ(registry.bindByName("missing.png"), 0);
     EXPECT_EQ(registry.bindByName("b.png"), 1);
     EXPECT_EQ(boundTexture(), registry.ids[0]);
+}
+
+TEST_F(TextureRegistryTest, NamesLeavingTheDataFolderAreRefusedWithoutOpening) {
+    fs::copy_file(image, dir / "outside.png");
+    fs::create_directory(dir / "data" / "sub");
+    addFile("sub/a.png");
+    long opened = glpngtest::openCount();
+    for (const char* name : {"../outside.png", "..\\outside.png", "sub/a.png", ".."})
+        EXPECT_EQ(registry.load(name), 0) << name;
+    EXPECT_EQ(glpngtest::openCount(), opened);
+    EXPECT_EQ(registry.count, 0);
+    EXPECT_EQ(boundTexture(), other);
+    // Dots inside a name are only dots.
+    addFile("a..b.png");
+    EXPECT_EQ(registry.load("a..b.png"), 1);
 }
 
 TEST_F(TextureRegistryTest, FullTableRefusesWithoutOpeningAndKeepsEveryName) {
