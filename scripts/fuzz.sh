@@ -8,7 +8,8 @@
 # keep it under tests/fuzz/<target>/regressions so ctest replays it.
 #
 # Usage: scripts/fuzz.sh [seconds] [target...]    targets: scene png module
-# FUZZ_RUNS=N ends each target after N inputs instead of after the time.
+# FUZZ_RUNS=N ends each target after N inputs instead of after the time;
+# FUZZ_MAX_LEN=N caps the size of the inputs it makes.
 set -e
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -43,6 +44,7 @@ for t in $targets; do
 
     limit="-max_total_time=$seconds"
     [ -n "$FUZZ_RUNS" ] && limit="-runs=$FUZZ_RUNS"
+    [ -n "$FUZZ_MAX_LEN" ] && maxlen=$FUZZ_MAX_LEN
     echo "== fuzz_$t: $limit"
     log=$build/fuzz_$t.log
     if nice -n 19 $build/fuzz/fuzz_$t $limit -max_len=$maxlen -timeout=30 -rss_limit_mb=3072 \

@@ -13,6 +13,8 @@ libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
 xvfb xauth xdotool x11-utils openbox imagemagick
 g++-mingw-w64-i686
 openmpt123 xmp sox
+assimp-testmodels
+clang libclang-rt-14-dev
 "
 
 missing=""

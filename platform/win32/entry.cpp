@@ -1,9 +1,11 @@
 // The process entry: hands over to the system's WinMain, as Windows does.
 #include <SDL.h>
+#include <signal.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/win32/internal.h"
 #include "platform/win32/win32_api.h"
 
 static HINSTANCE__* processInstance() {
@@ -23,9 +25,15 @@ int main(int, char**) {
                      "or with no screen at all: SDL_VIDEODRIVER=offscreen ./velmora\n");
         return 1;
     }
-    // Ctrl+C and kill end the process as usual; SDL would turn them into a
-    // quit event that no window asked for.
+    // Ctrl+C and kill close the show as its window's close box does, so it
+    // shuts down in order and exits 0; a second one ends the process at once.
+    // SDL would turn them into a quit event that no window asked for.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction close = {};
+    close.sa_handler = win32layer::requestCloseFromSignal;
+    close.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &close, nullptr);
+    sigaction(SIGTERM, &close, nullptr);
     char commandLine[] = "";
     return WinMain(processInstance(), nullptr, commandLine, SW_SHOWNORMAL);
 }

@@ -43,6 +43,10 @@ LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND windowFromSdl(unsigned int sdlWindowId);
 // Queues a message as input from the window system.
 void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Asks every window to close, as its close box does; false when there is none.
+bool queueCloseRequests();
+// A signal handler: the next pump of the window system asks the windows to close.
+void requestCloseFromSignal(int signal);
 // A full-screen picture of this size was granted by ChangeDisplaySettingsA.
 bool fullScreenGranted(int* width, int* height);
 // The screen saver is held off until a window procedure lets it run.

@@ -2,6 +2,8 @@
 // procedure.
 #include <SDL.h>
 
+#include <csignal>
+
 #include <deque>
 
 #include "platform/win32/internal.h"
@@ -102,7 +104,12 @@ void translateWindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
+// Set by a signal handler, read by the next pump.
+volatile sig_atomic_t g_closeSignalled = 0;
+
 void pumpWindowSystem() {
+    // Kept until a window exists to be asked.
+    if (g_closeSignalled && win32layer::queueCloseRequests()) g_closeSignalled = 0;
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -139,7 +146,10 @@ void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     g_input.push_back(makeMsg(window, message, wParam, lParam));
 }
 
+void requestCloseFromSignal(int) { g_closeSignalled = 1; }
+
 void resetMessages() {
+    g_closeSignalled = 0;
     g_posted.clear();
     g_input.clear();
     g_quit = false;

@@ -69,6 +69,11 @@ HWND liveWindow(HWND window) {
     return nullptr;
 }
 
+bool queueCloseRequests() {
+    for (HWND w : windows()) queueInput(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return !windows().empty();
+}
+
 HWND windowFromSdl(unsigned int sdlWindowId) {
     for (HWND w : windows())
         if (w->sdl && SDL_GetWindowID(w->sdl) == sdlWindowId) return w;

@@ -1,0 +1,116 @@
+#!/bin/sh
+# The show headless on damaged data: for each file of data/ (the scenes,
+# every texture, the module) the file missing, empty, cut to half, and with
+# one byte flipped at three places in turn. Each run starts the show, lets it
+# play a few seconds, asks it to close with SIGINT (as the close box) and
+# must end with exit 0, the message the case calls for on standard error,
+# no sanitizer report, and no hang.
+#   damaged_data.sh <build dir> sample|all [extra scene file...]
+# "sample" runs a fixed handful of cases; extra scene files (crafted ones)
+# each replace the first scene once.
+build=$(cd "$1" && pwd)
+mode=${2:-sample}
+shift 2 2>/dev/null || shift $#
+wait_s=${DAMAGED_WAIT:-10}
+work=$(mktemp -d /tmp/velmora-damaged-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+
+runs=0
+failures=0
+
+# run <label> <expected: none|scene|any-scene|module-missing|module-empty|any-module> <file> <prepare command...>
+run() {
+    label=$1; expect=$2; name=$3; shift 3
+    rm -rf "$work/run" && mkdir -p "$work/run" && cp -r "$build/data" "$work/run/data"
+    (cd "$work/run/data" && "$@") || { echo "FAIL $label: could not prepare"; failures=$((failures + 1)); return; }
+    (cd "$work/run" && exec "$build/velmora" >out.txt 2>err.txt) &
+    pid=$!
+    sleep "$wait_s"
+    kill -INT $pid 2>/dev/null
+    waited=0
+    while kill -0 $pid 2>/dev/null && [ $waited -lt 60 ]; do sleep 0.5; waited=$((waited + 1)); done
+    hung=""
+    if kill -0 $pid 2>/dev/null; then hung=yes; kill -KILL $pid; fi
+    wait $pid; code=$?
+    err="$work/run/err.txt"
+    msgs=$(grep -E '^(Error !|ERROR!): ' "$err" | sed 's/^/    /')
+    problem=""
+    [ -n "$hung" ] && problem="hung"
+    [ "$code" -ne 0 ] && problem="$problem exit $code"
+    grep -qE 'AddressSanitizer|LeakSanitizer|runtime error|UndefinedBehaviorSanitizer' "$err" && problem="$problem sanitizer report"
+    scene_msg="Error !: Load3ds error : Can't load 3ds file data/$name"
+    case $expect in
+        none) [ -z "$msgs" ] || problem="$problem unexpected message" ;;
+        scene) grep -qxF "$scene_msg" "$err" || problem="$problem no load message" ;;
+        any-scene) [ -z "$msgs" ] || ! echo "$msgs" | grep -vqE 'Load3ds error|load3ds :' || problem="$problem unexpected message" ;;
+        module-missing) grep -qxF "ERROR!: File not found" "$err" || problem="$problem no module message" ;;
+        module-empty) grep -qxF "ERROR!: Unknown file format" "$err" || problem="$problem no module message" ;;
+        any-module) [ -z "$msgs" ] || ! echo "$msgs" | grep -vq '^    ERROR!: ' || problem="$problem unexpected message" ;;
+    esac
+    runs=$((runs + 1))
+    if [ -n "$problem" ]; then
+        failures=$((failures + 1))
+        echo "FAIL $label:$problem"
+        sed 's/^/    | /' "$err" | head -n 40
+    else
+        echo "ok   $label (exit $code)"
+    fi
+    [ -n "$msgs" ] && echo "$msgs"
+}
+
+# Deterministic places for the flips: spread over the file by its name.
+flip_at() {
+    size=$(wc -c <"$1")
+    seed=$(printf '%s' "$1" | cksum | cut -d' ' -f1)
+    echo $(((seed + $2 * 7919) % size))
+}
+flip() {
+    at=$(flip_at "$1" "$2")
+    byte=$(od -An -tu1 -j "$at" -N1 "$1" | tr -d ' ')
+    printf "$(printf '\\%03o' $((byte ^ 255)))" | dd of="$1" bs=1 seek="$at" conv=notrunc status=none
+}
+half() { size=$(wc -c <"$1"); truncate -s $((size / 2)) "$1"; }
+
+cases_for() {
+    file=$1; kind=$2
+    case $kind in
+        scene) gone=scene; broken=scene; flipped=any-scene ;;
+        texture) gone=none; broken=none; flipped=none ;;
+        module) gone=module-missing; broken=any-module; flipped=any-module ;;
+    esac
+    empty=$broken
+    [ "$kind" = module ] && empty=module-empty
+    for c in $3; do
+        case $c in
+            missing) run "$file missing" $gone "$file" rm "$file" ;;
+            empty) run "$file empty" $empty "$file" truncate -s 0 "$file" ;;
+            half) run "$file half" $broken "$file" half "$file" ;;
+            flip1|flip2|flip3) run "$file $c" $flipped "$file" flip "$file" "${c#flip}" ;;
+        esac
+    done
+}
+
+[ -x "$build/velmora" ] || { echo "no $build/velmora" >&2; exit 1; }
+if [ "$mode" = all ]; then
+    all="missing empty half flip1 flip2 flip3"
+    for f in "$build"/data/*; do
+        name=$(basename "$f")
+        case $name in
+            *.3ds) cases_for "$name" scene "$all" ;;
+            *.png) cases_for "$name" texture "$all" ;;
+            *.xm) cases_for "$name" module "$all" ;;
+        esac
+    done
+else
+    cases_for ltitre.3ds scene "missing half flip1"
+    cases_for tunnel.3ds scene "empty"
+    cases_for sky.png texture "empty half flip2"
+    cases_for velmora.xm module "missing empty"
+fi
+for crafted in "$@"; do
+    file=$(cd "$(dirname "$crafted")" && pwd)/$(basename "$crafted")
+    run "$(basename "$crafted") as ltitre.3ds" scene ltitre.3ds cp "$file" ltitre.3ds
+done
+echo "$((runs - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
