@@ -34,7 +34,7 @@ run() {
     if kill -0 $pid 2>/dev/null; then hung=yes; kill -KILL $pid; fi
     wait $pid; code=$?
     err="$work/run/err.txt"
-    msgs=$(grep -E '^(Error !|ERROR!): ' "$err" | sed 's/^/    /')
+    msgs=$(grep -E '^(Error !|ERROR!): ' "$err" | sort | uniq -c | sed 's/^ */    /')
     problem=""
     [ -n "$hung" ] && problem="hung"
     [ "$code" -ne 0 ] && problem="$problem exit $code"
@@ -43,10 +43,10 @@ run() {
     case $expect in
         none) [ -z "$msgs" ] || problem="$problem unexpected message" ;;
         scene) grep -qxF "$scene_msg" "$err" || problem="$problem no load message" ;;
-        any-scene) [ -z "$msgs" ] || ! echo "$msgs" | grep -vqE 'Load3ds error|load3ds :' || problem="$problem unexpected message" ;;
+        any-scene) [ -z "$msgs" ] || ! echo "$msgs" | grep -vqE 'Error !: (Load3ds error|load3ds :)' || problem="$problem unexpected message" ;;
         module-missing) grep -qxF "ERROR!: File not found" "$err" || problem="$problem no module message" ;;
         module-empty) grep -qxF "ERROR!: Unknown file format" "$err" || problem="$problem no module message" ;;
-        any-module) [ -z "$msgs" ] || ! echo "$msgs" | grep -vq '^    ERROR!: ' || problem="$problem unexpected message" ;;
+        any-module) [ -z "$msgs" ] || ! echo "$msgs" | grep -vq ' ERROR!: ' || problem="$problem unexpected message" ;;
     esac
     runs=$((runs + 1))
     if [ -n "$problem" ]; then
