@@ -5,6 +5,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
+namespace {
+
+std::string g_folder;
+
+void removeFolder() {
+    std::error_code ignored;
+    std::filesystem::current_path("/", ignored);
+    std::filesystem::remove_all(g_folder, ignored);
+}
+
+}  // namespace
+
 void enterFuzzFolder() {
     static bool entered = false;
     if (entered) return;
@@ -19,6 +33,8 @@ void enterFuzzFolder() {
         fprintf(stderr, "fuzz: no working folder\n");
         abort();
     }
+    g_folder = dir;
+    atexit(removeFolder);
 }
 
 bool writeDataFile(const char* name, const uint8_t* data, size_t size) {
