@@ -41,6 +41,6 @@ bool writeDataFile(const char* name, const uint8_t* data, size_t size) {
     std::string path = std::string("data/") + name;
     FILE* f = fopen(path.c_str(), "wb");
     if (!f) return false;
-    bool ok = fwrite(data, 1, size, f) == size;
+    bool ok = size == 0 || fwrite(data, 1, size, f) == size;
     return fclose(f) == 0 && ok;
 }
