@@ -19,20 +19,16 @@
 
 namespace {
 
+// The program's templates, registered as it starts; apart from the layer's
+// state, which tests reset.
 std::vector<const DialogTemplate*>& templates() {
     static std::vector<const DialogTemplate*> list;
     return list;
 }
 
-// The dialogs alive now; modal dialogs may nest.
-std::vector<DialogState*>& dialogs() {
-    static std::vector<DialogState*> list;
-    return list;
-}
-
 DialogState* liveDialog(HWND window) {
     if (!window) return nullptr;
-    for (DialogState* d : dialogs())
+    for (DialogState* d : win32layer::state().dialogs)
         if (&d->window == window) return d;
     return nullptr;
 }
@@ -103,12 +99,12 @@ bool createDialog(DialogState& dialog, const DialogTemplate* dialogTemplate, DLG
         if (kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON && kind != BS_AUTOCHECKBOX) return false;
         dialog.controls.push_back(control);
     }
-    dialogs().push_back(&dialog);
+    state().dialogs.push_back(&dialog);
     return true;
 }
 
 void destroyDialog(DialogState& dialog) {
-    std::vector<DialogState*>& list = dialogs();
+    std::vector<DialogState*>& list = state().dialogs;
     for (size_t i = 0; i < list.size(); ++i) {
         if (list[i] == &dialog) {
             list.erase(list.begin() + static_cast<long>(i));
@@ -197,7 +193,8 @@ extern "C" INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND, 
     if (!dialogTemplate) return -1;
 
     INT_PTR result = -1;
-    if (win32layer::runScriptedDialog(dialogTemplate, dialogProc, initParam, &result)) return result;
+    if (win32layer::seams && win32layer::seams->dialog(dialogTemplate, dialogProc, initParam, &result))
+        return result;
     if (win32layer::headless() || !win32layer::dialogDisplayReady()) return -1;
 
     DialogState dialog;
