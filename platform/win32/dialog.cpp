@@ -4,19 +4,6 @@
 
 #include "platform/win32/dialog_state.h"
 
-#ifndef SWP_NOMOVE
-#define SWP_NOMOVE 0x0002
-#endif
-#ifndef SWP_NOZORDER
-#define SWP_NOZORDER 0x0004
-#endif
-#ifndef HWND_NOTOPMOST
-#define HWND_NOTOPMOST ((HWND)-2)
-#endif
-#ifndef BN_CLICKED
-#define BN_CLICKED 0
-#endif
-
 namespace {
 
 // The program's templates, registered as it starts; apart from the layer's
@@ -33,7 +20,7 @@ DialogState* liveDialog(HWND window) {
     return nullptr;
 }
 
-DWORD buttonKind(const DialogControl& control) { return control.item->style & 0x0F; }
+DWORD buttonKind(const DialogControl& control) { return control.item->style & BS_TYPEMASK; }
 
 bool isPushButton(const DialogControl& control) {
     DWORD kind = buttonKind(control);
