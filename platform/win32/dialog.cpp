@@ -91,13 +91,7 @@ bool createDialog(DialogState& dialog, const DialogTemplate* dialogTemplate, DLG
 }
 
 void destroyDialog(DialogState& dialog) {
-    std::vector<DialogState*>& list = state().dialogs;
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (list[i] == &dialog) {
-            list.erase(list.begin() + static_cast<long>(i));
-            break;
-        }
-    }
+    forget(state().dialogs, &dialog);
 }
 
 int controlIndex(const DialogState& dialog, int id) {

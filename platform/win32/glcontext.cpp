@@ -125,12 +125,7 @@ void releaseContext(HGLRC rc) {
         SDL_GL_MakeCurrent(nullptr, nullptr);
         s.current = nullptr;
     }
-    for (size_t i = 0; i < s.contexts.size(); ++i) {
-        if (s.contexts[i] == rc) {
-            s.contexts.erase(s.contexts.begin() + static_cast<long>(i));
-            break;
-        }
-    }
+    forget(s.contexts, rc);
     // The framebuffer goes with the context.
     if (rc->sdl) SDL_GL_DeleteContext(rc->sdl);
     delete rc;

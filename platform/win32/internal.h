@@ -2,6 +2,7 @@
 #ifndef VELMORA_PLATFORM_WIN32_INTERNAL_H
 #define VELMORA_PLATFORM_WIN32_INTERNAL_H
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <string>
@@ -114,6 +115,13 @@ void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool fullScreenGranted(int* width, int* height);
 // The screen saver is held off until a window procedure lets it run.
 void holdScreenSaver(bool off);
+// Drops item from list, where it is there.
+template <typename T>
+void forget(std::vector<T>& list, T item) {
+    auto at = std::find(list.begin(), list.end(), item);
+    if (at != list.end()) list.erase(at);
+}
+
 // Frees a window or a GL context and drops it from the state.
 void releaseWindow(HWND window);
 void releaseContext(HGLRC context);

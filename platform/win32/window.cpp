@@ -54,12 +54,7 @@ LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 void releaseWindow(HWND window) {
     State& s = state();
     if (s.focus == window) s.focus = nullptr;
-    for (size_t i = 0; i < s.windows.size(); ++i) {
-        if (s.windows[i] == window) {
-            s.windows.erase(s.windows.begin() + static_cast<long>(i));
-            break;
-        }
-    }
+    forget(s.windows, window);
     if (window->sdl) SDL_DestroyWindow(window->sdl);
     delete window;
     if (s.windows.empty()) holdScreenSaver(false);
