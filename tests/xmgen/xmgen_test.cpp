@@ -180,6 +180,7 @@ TEST(VelmoraSong, HasABassLineMelodiesAndChordsThatChangeBySection) {
         }
     });
     EXPECT_GE(bassNotes.size(), 5u);
+    RecordProperty("distinct_lead_notes", static_cast<int>(leadNotes.size()));
     EXPECT_GE(leadNotes.size(), 24u);
     EXPECT_GE(counterNotes.size(), 6u);
     EXPECT_GE(chords.size(), 6u);
@@ -206,7 +207,7 @@ TEST(VelmoraSong, PlaysHundredsOfEffectsOfEveryKind) {
     });
     std::string seen;
     for (const auto& k : kinds) seen += " " + k.first + ":" + std::to_string(k.second);
-    RecordProperty("effects", seen);
+    RecordProperty("effects", std::to_string(total) + ":" + seen);
     EXPECT_GE(total, 300) << seen;
     for (const char* kind : {"0", "1", "3", "4", "6", "8", "A", "ED", "E9", "EB"})
         EXPECT_GT(kinds[kind], 0) << "no " << kind << " among" << seen;

@@ -1,9 +1,12 @@
 #include "tools/xmgen/score.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <initializer_list>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "tools/xmgen/synth.h"
 #include "tools/xmgen/xm_writer.h"
@@ -41,9 +44,12 @@ struct Chord {
     int root;
     int third;  // 3 minor, 4 major, 5 suspended
     int interval(int tone) const { return tone == 0 ? 0 : tone == 1 ? third : 7; }
-    // Arpeggio effect: the third and the fifth above the played note.
-    int arpeggio() const { return third << 4 | 7; }
 };
+
+// The arpeggio effect with both steps an octave up. Players disagree on the
+// order in which they take the two steps; with the steps equal the order
+// does not matter, and every player sounds the same.
+const int kOctaveArpeggio = 0xCC;
 
 // "Am", "F", "F#", "Esus", moved up `transpose` semitones.
 Chord chord(const std::string& name, int transpose) {
@@ -52,7 +58,7 @@ Chord chord(const std::string& name, int transpose) {
     const std::string quality = name.substr(at);
     const int third = quality == "m" ? 3 : quality == "sus" ? 5 : quality.empty() ? 4 : -1;
     if (third < 0) throw std::runtime_error("not a chord: " + name);
-    return Chord{(root + transpose) % 12, third};
+    return Chord{((root + transpose) % 12 + 12) % 12, third};
 }
 
 // A melody as written: notes and rests with their lengths in rows, e.g.
@@ -100,6 +106,8 @@ const char* kHook = "E5:3 E5:3 D5:2 E5:4 G5:4 | A5:6 G5:2 F5:2 E5:2 D5:4 | E5:3 
 const char* kHookLift = "E5:3 E5:3 D5:2 E5:4 G5:4 | A5:6 ~C6:4 B5:2 A5:4 | G5:3 E5:3 C5:2 D5:2 D#5:2 E5:4 | D5:6 E5:2 D5:2 C5:2 B4:4";
 const char* kHookHigh = "A5:3 A5:3 G5:2 A5:4 C6:4 | D6:6 C6:2 B5:2 A5:2 G5:4 | E5:3 G5:3 A5:2 C6:4 E6:4 | D6:10 C6:2 B5:2 G5:2";
 const char* kHookPeak = "A5:3 A5:3 G5:2 A5:4 C6:4 | D6:6 ~F6:4 E6:2 D6:4 | C6:3 B5:3 A5:2 B5:4 C6:4 | B5:6 C6:2 B5:2 A5:2 G5:4";
+// The hook's opening slowed down, over chords that last two bars.
+const char* kHookHint = "E5:6 E5:6 D5:4 | E5:8 G5:8 | D5:12 B4:4 | D5:15 r:1";
 // The climax's own peak, reaching the song's highest note.
 const char* kHookSummit = "A5:3 A5:3 G5:2 A5:4 C6:4 | D6:6 ~G6:4 F6:2 E6:4 | C6:3 B5:3 A5:2 B5:4 C6:4 | B5:6 C6:2 B5:2 A5:2 G5:4";
 // Under the hook's high statements.
@@ -125,7 +133,8 @@ enum class ArpStyle { None, Quarters, Eighths, Sixteenths };
 
 // How a section leads into the cut after it: a noise riser, a snare roll
 // getting louder (its last rows struck twice a row), and a gap of rows
-// before the cut where drums and lead fall silent so the crash stands out.
+// before the cut where drums, arpeggios and the lead's echo fall silent so
+// the crash stands out. The melodies rest there by themselves.
 struct Build {
     int riserRows;
     int rollRows;
@@ -154,10 +163,11 @@ struct Section {
 
 const std::vector<Section>& sections() {
     static const std::vector<Section> all = {
-        // Intro: pad swells, a soft arpeggio with its echo, the beat creeping in.
+        // Intro: pad swells, a soft arpeggio with its echo, the beat creeping in,
+        // and the hook's first notes, slowed, hinted at by the flute.
         {0, 160, 0, {"Am", "Am", "F", "F", "C", "C", "G", "G", "E", "E"},
          Drums::Intro, BassLine::Intro, ArpStyle::Eighths, -1, 22, 16, 0,
-         "", {}, {32, 14, 0, 2}, -1},
+         "", {{kHookHint, 4, 0}}, {32, 14, 0, 2}, -1},
         // The beat, and the lead's first long notes.
         {160, 160, 0, {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "E"},
          Drums::Beat, BassLine::Eighths, ArpStyle::Sixteenths, -1, 30, 50, 34,
@@ -350,13 +360,14 @@ void writeArp(Grid& g, const Section& s, const Chord& c, int bar, int row) {
     }
 }
 
-// Offbeat stabs, each a chord rattled out as an arpeggio over two rows.
+// Offbeat stabs warbling against their octave, walking root, root, fifth, third.
 void writeChip(Grid& g, const Chord& c, int row) {
-    const int note = pitch(5, c.root);
-    for (int r = 2; r < kBar; r += 4) {
-        g.note(row + r, Chip, note, ChipIns, 34);
-        g.effect(row + r, Chip, xm::kArpeggio, c.arpeggio());
-        g.effect(row + r + 1, Chip, xm::kArpeggio, c.arpeggio());
+    const int tones[] = {0, 0, 2, 1};
+    for (int i = 0; i < 4; ++i) {
+        const int r = 2 + 4 * i;
+        g.note(row + r, Chip, pitch(4, c.root) + c.interval(tones[i]), ChipIns, 34);
+        g.effect(row + r, Chip, xm::kArpeggio, kOctaveArpeggio);
+        g.effect(row + r + 1, Chip, xm::kArpeggio, kOctaveArpeggio);
     }
 }
 
@@ -436,8 +447,8 @@ void writeEnding(Grid& g, const Chord& c, int hit) {
     g.note(hit, Kick, pitch(4, 0), KickIns, 64);
     g.note(hit, OpenHat, pitch(4, 0), OpenHatIns, 40);
     g.note(hit, Bass, pitch(1, c.root), BassIns, 64);
-    g.note(hit, Chip, pitch(5, c.root), ChipIns, 40);
-    for (int r = 0; r < 6; ++r) g.effect(hit + r, Chip, xm::kArpeggio, c.arpeggio());
+    g.note(hit, Chip, pitch(4, c.root), ChipIns, 40);
+    for (int r = 0; r < 6; ++r) g.effect(hit + r, Chip, xm::kArpeggio, kOctaveArpeggio);
     const int padChannels[] = {Pad1, Pad2, Pad3};
     for (int tone = 0; tone < 3; ++tone) {
         g.note(hit, padChannels[tone], pitch(4, (c.root + c.interval(tone)) % 12), PadIns, 44);
@@ -488,7 +499,7 @@ void writeSection(Grid& g, const Section& s, int end) {
     }
     for (const Line& line : s.counter)
         writeMelody(g, s.start + line.bar * kBar, melody(line.text, s.transpose + 12 * line.octave), Counter, FluteIns,
-                    40, false);
+                    s.drums == Drums::Intro ? 26 : 40, false);
     writeBuild(g, s.build, closing >= 0 ? closing : end);
     if (closing >= 0) writeEnding(g, chord(s.chords[s.endingBar], s.transpose), closing);
     // The cut's accent: crash and a full kick on its first row.

@@ -183,8 +183,8 @@ xm::Instrument lead() {
             return v;
         },
         env, 50, 140);
-    ins.vibratoDepth = 3;
-    ins.vibratoRate = 9;
+    // No vibrato of its own: players start its phase differently, so the
+    // score sways held notes with vibrato commands instead.
     ins.fadeout = 1500;
     return ins;
 }
