@@ -58,6 +58,13 @@ done
 for db in $full; do
     printf "  breakdown against a full section: %s dB\n" "$(echo "$breakdown - $db" | bc)"
 done
+# The fade after the final hit, half a second at a time.
+printf "  after the final hit, every 0.5 s:"
+t=$(at 1348)
+for i in 0 1 2 3 4 5; do
+    printf " %s" "$(level "$wav" "$(echo "$t + $i * 0.5" | bc)" 0.5)"
+done
+echo " dB"
 
 # Energy above 5 kHz: the whole file filtered once, so no window starts on
 # the filter's own transient.

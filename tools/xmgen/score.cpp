@@ -183,7 +183,7 @@ const std::vector<Section>& sections() {
         // Full: the hook filled in, then high with the counter-melody, then a climb.
         {560, 320, 0,
          {"Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G", "E", "E"},
-         Drums::Full, BassLine::Octaves, ArpStyle::Sixteenths, 0, 34, 62, 46,
+         Drums::Full, BassLine::Octaves, ArpStyle::Sixteenths, 0, 34, 58, 46,
          join({kHook, kHookLift, kHookHigh, kHookPeak, "A5:12 G5:2 A5:2 | B5:12 A5:2 B5:2 | G#5:8 B5:8 | E6:15 r:1"}),
          {{kCounter, 8, 0}}, {16, 8, 2, 1}, -1},
         // Bridge: half time, a new, longer-breathed tune, turning towards B minor.
@@ -196,7 +196,7 @@ const std::vector<Section>& sections() {
         // Climax a tone higher, a cadence, the final hit and its fade.
         {1060, 320, 2,
          {"Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G", "Am", "Am"},
-         Drums::Full, BassLine::Octaves, ArpStyle::Sixteenths, 0, 38, 64, 54,
+         Drums::Full, BassLine::Octaves, ArpStyle::Sixteenths, 0, 42, 64, 54,
          join({kHook, kHookLift, kHookHigh, kHookSummit, "C6:8 B5:4 A5:4 | B5:8 ~D6:7 r:1 | A5:32"}),
          // The hook doubled an octave below, then the counter-melody.
          {{kHook, 0, -1}, {kHookLift, 4, -1}, {kCounter, 8, 0}}, {16, 12, 4, 1}, 18},
@@ -297,6 +297,15 @@ void writeDrums(Grid& g, const Section& s, int bar, int row) {
                 break;
         }
     }
+    // A fill closes every four-bar phrase of a steady beat: the snare
+    // runs up the last beat while the hats step aside.
+    const bool steady = s.drums != Drums::Intro && s.drums != Drums::Breakdown;
+    if (steady && bar % 4 == 3) {
+        for (int r = 12; r < kBar; ++r) {
+            snare(r, 22 + 10 * (r - 12));
+            g.clear(row + r, Hat);
+        }
+    }
 }
 
 void writeBass(Grid& g, const Section& s, const Chord& c, int bar, int row) {
@@ -361,11 +370,11 @@ void writeArp(Grid& g, const Section& s, const Chord& c, int bar, int row) {
 }
 
 // Offbeat stabs warbling against their octave, walking root, root, fifth, third.
-void writeChip(Grid& g, const Chord& c, int row) {
+void writeChip(Grid& g, const Chord& c, int volume, int row) {
     const int tones[] = {0, 0, 2, 1};
     for (int i = 0; i < 4; ++i) {
         const int r = 2 + 4 * i;
-        g.note(row + r, Chip, pitch(4, c.root) + c.interval(tones[i]), ChipIns, 34);
+        g.note(row + r, Chip, pitch(4, c.root) + c.interval(tones[i]), ChipIns, volume);
         g.effect(row + r, Chip, xm::kArpeggio, kOctaveArpeggio);
         g.effect(row + r + 1, Chip, xm::kArpeggio, kOctaveArpeggio);
     }
@@ -447,12 +456,14 @@ void writeEnding(Grid& g, const Chord& c, int hit) {
     g.note(hit, Kick, pitch(4, 0), KickIns, 64);
     g.note(hit, OpenHat, pitch(4, 0), OpenHatIns, 40);
     g.note(hit, Bass, pitch(1, c.root), BassIns, 64);
+    // Bass and pads lose a little every row, to silence by the end of the song.
+    for (int r = 4; r < 32; ++r) g.effect(hit + r, Bass, xm::kExtended, xm::kFineVolumeDown | 2);
     g.note(hit, Chip, pitch(4, c.root), ChipIns, 40);
     for (int r = 0; r < 6; ++r) g.effect(hit + r, Chip, xm::kArpeggio, kOctaveArpeggio);
     const int padChannels[] = {Pad1, Pad2, Pad3};
     for (int tone = 0; tone < 3; ++tone) {
         g.note(hit, padChannels[tone], pitch(4, (c.root + c.interval(tone)) % 12), PadIns, 44);
-        for (int r = 4; r < 24; r += 2) g.effect(hit + r, padChannels[tone], xm::kExtended, xm::kFineVolumeDown | 3);
+        for (int r = 4; r < 24; ++r) g.effect(hit + r, padChannels[tone], xm::kExtended, xm::kFineVolumeDown | 2);
         g.keyOff(hit + 24, padChannels[tone]);
     }
     // The lead holds its note (written by the melody) and fades as it sways.
@@ -465,9 +476,9 @@ void writeEnding(Grid& g, const Chord& c, int hit) {
         g.note(hit + r, LeadEcho, leadNote, LeadIns, volume);
         g.effect(hit + r, LeadEcho, xm::kPanning, r % 2 ? 0x40 : 0xC0);
     }
-    const int climb[] = {0, 1, 2, 3};
+    g.keyOff(hit + 30, LeadEcho);
     for (int i = 0; i < 8; ++i) {
-        const int t = climb[i % 4];
+        const int t = i % 4;
         const int note = pitch(4 + i / 4, c.root) + (t == 3 ? 12 : c.interval(t));
         g.note(hit + 2 * i, Arp, note, PluckIns, 34 - 3 * i);
         g.effect(hit + 2 * i, Arp, xm::kPanning, 0x30 + 0x18 * i);
@@ -489,7 +500,7 @@ void writeSection(Grid& g, const Section& s, int end) {
         writeBass(g, s, c, bar, row);
         writePads(g, s, c, changed, row);
         writeArp(g, s, c, bar, row);
-        if (s.chipFromBar >= 0 && bar >= s.chipFromBar) writeChip(g, c, row);
+        if (s.chipFromBar >= 0 && bar >= s.chipFromBar) writeChip(g, c, s.padVolume, row);
     }
     if (!s.lead.empty()) {
         const std::vector<Note> lead = melody(s.lead, s.transpose);
