@@ -34,6 +34,24 @@ private:
     uint32_t state_ = 0x1234567u;
 };
 
+// Noise leaning upwards: each value less `tilt` times the one before it,
+// so the lows thin out as tilt nears 1.
+class BrightNoise {
+public:
+    explicit BrightNoise(double tilt) : tilt_(tilt) {}
+    double next() {
+        const double n = noise_.next();
+        const double v = n - tilt_ * last_;
+        last_ = n;
+        return v;
+    }
+
+private:
+    Noise noise_;
+    double tilt_;
+    double last_ = 0;
+};
+
 // Scales to a peak of 90% of full range and converts to 16 bits.
 std::vector<int16_t> toPcm(const std::vector<double>& wave) {
     double peak = 1e-9;
@@ -103,12 +121,9 @@ xm::Instrument kick() {
 }
 
 xm::Instrument snare() {
-    Noise noise;
-    double last = 0;
+    BrightNoise noise(0.6);
     auto wave = render(0.26, [&](double t) {
-        const double n = noise.next();
-        const double bright = n - 0.6 * last;  // tilt the noise upwards
-        last = n;
+        const double bright = noise.next();
         const double body = std::sin(2 * kPi * 190 * t) * std::exp(-t / 0.045);
         return 0.55 * body + 0.7 * bright * std::exp(-t / 0.07);
     });
@@ -116,24 +131,15 @@ xm::Instrument snare() {
 }
 
 xm::Instrument hat() {
-    Noise noise;
-    double last = 0;
-    auto wave = render(0.09, [&](double t) {
-        const double n = noise.next();
-        const double high = n - last;  // keep only the top of the noise
-        last = n;
-        return high * std::exp(-t / 0.02);
-    });
+    BrightNoise noise(1.0);  // only the top of the noise
+    auto wave = render(0.09, [&](double t) { return noise.next() * std::exp(-t / 0.02); });
     return drum("hat", wave, 30, 165);
 }
 
 xm::Instrument crash() {
-    Noise noise;
-    double last = 0;
+    BrightNoise noise(0.85);
     auto wave = render(1.8, [&](double t) {
-        const double n = noise.next();
-        const double high = n - 0.85 * last;
-        last = n;
+        const double high = noise.next();
         const double shimmer = 0.25 * std::sin(2 * kPi * 3150 * t) * std::sin(2 * kPi * 4570 * t);
         return (high + shimmer) * std::exp(-t / 0.55) * (1 - std::exp(-t / 0.002));
     });
@@ -141,13 +147,9 @@ xm::Instrument crash() {
 }
 
 xm::Instrument openHat() {
-    Noise noise;
-    double last = 0;
+    BrightNoise noise(0.95);
     auto wave = render(0.32, [&](double t) {
-        const double n = noise.next();
-        const double high = n - 0.95 * last;
-        last = n;
-        return high * std::exp(-t / 0.09) * (1 - std::exp(-t / 0.001));
+        return noise.next() * std::exp(-t / 0.09) * (1 - std::exp(-t / 0.001));
     });
     return drum("open hat", wave, 26, 90);
 }
