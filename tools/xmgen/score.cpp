@@ -158,7 +158,7 @@ struct Section {
     std::string lead;
     std::vector<Line> counter;  // the second melody, in pieces
     Build build;
-    int endingBar;   // from this bar on the song closes; -1 for none
+    bool closes;  // the song ends in this section, from kFinalHit on
 };
 
 const std::vector<Section>& sections() {
@@ -167,39 +167,39 @@ const std::vector<Section>& sections() {
         // and the hook's first notes, slowed, hinted at by the flute.
         {0, 160, 0, {"Am", "Am", "F", "F", "C", "C", "G", "G", "E", "E"},
          Drums::Intro, BassLine::Intro, ArpStyle::Eighths, -1, 22, 16, 0,
-         "", {{kHookHint, 4, 0}}, {32, 14, 0, 2}, -1},
+         "", {{kHookHint, 4, 0}}, {32, 14, 0, 2}, false},
         // The beat, and the lead's first long notes.
         {160, 160, 0, {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "E"},
          Drums::Beat, BassLine::Eighths, ArpStyle::Sixteenths, -1, 30, 50, 34,
-         "r:64 | E5:16 | F5:8 ~A5:8 | G5:16 | D5:8 ~G5:8 | A5:12 G5:2 F5:2 | G#5:8 B5:7 r:1", {}, {16, 8, 0, 1}, -1},
+         "r:64 | E5:16 | F5:8 ~A5:8 | G5:16 | D5:8 ~G5:8 | A5:12 G5:2 F5:2 | G#5:8 B5:7 r:1", {}, {16, 8, 0, 1}, false},
         // The theme.
         {320, 160, 0, {"Am", "F", "C", "G", "Am", "F", "C", "G", "Dm", "E"},
          Drums::Lift, BassLine::Syncopated, ArpStyle::None, 4, 30, 58, 44,
-         join({kHookPlain, kHookLift, "F5:4 E5:2 D5:2 A4:8 | G#4:4 B4:4 E5:7 r:1"}), {}, {0, 4, 0, 1}, -1},
+         join({kHookPlain, kHookLift, "F5:4 E5:2 D5:2 A4:8 | G#4:4 B4:4 E5:7 r:1"}), {}, {0, 4, 0, 1}, false},
         // Breakdown: the hook's opening slowed down and an octave lower, over pads and echoes.
         {480, 80, 0, {"F", "G", "Em", "Am", "E"},
          Drums::Breakdown, BassLine::Held, ArpStyle::Quarters, -1, 18, 18, 32,
-         "E4:6 E4:6 D4:4 | E4:8 G4:8 | B4:8 A4:2 G4:2 F#4:2 G4:2 | A4:16 | G#4:8 B4:4 E5:3 r:1", {}, {16, 12, 4, 1}, -1},
+         "E4:6 E4:6 D4:4 | E4:8 G4:8 | B4:8 A4:2 G4:2 F#4:2 G4:2 | A4:16 | G#4:8 B4:4 E5:3 r:1", {}, {16, 12, 4, 1}, false},
         // Full: the hook filled in, then high with the counter-melody, then a climb.
         {560, 320, 0,
          {"Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G", "E", "E"},
          Drums::Full, BassLine::Octaves, ArpStyle::Sixteenths, 0, 34, 58, 46,
          join({kHook, kHookLift, kHookHigh, kHookPeak, "A5:12 G5:2 A5:2 | B5:12 A5:2 B5:2 | G#5:8 B5:8 | E6:15 r:1"}),
-         {{kCounter, 8, 0}}, {16, 8, 2, 1}, -1},
+         {{kCounter, 8, 0}}, {16, 8, 2, 1}, false},
         // Bridge: half time, a new, longer-breathed tune, turning towards B minor.
         {880, 180, 0, {"Dm", "Am", "E", "Am", "Dm", "Am", "F", "E", "F", "G", "F#sus", "F#"},
          Drums::Half, BassLine::Syncopated, ArpStyle::Eighths, -1, 30, 56, 42,
          "D5:8 C5:4 A4:4 | C5:8 ~E5:8 | B4:6 G#4:2 E4:4 G#4:4 | A4:12 r:4 | A5:8 G5:4 F5:4 | E5:8 ~A5:8 | "
          "A5:6 G5:2 F5:4 C5:4 | B4:4 G#4:4 B4:4 E5:4 | F5:4 A5:4 C6:4 A5:4 | G5:4 B5:4 D6:4 B5:4 | C#6:8 B5:4 F#5:4 | "
          "A#5:2 r:2",
-         {}, {36, 16, 4, 2}, -1},
+         {}, {36, 16, 4, 2}, false},
         // Climax a tone higher, a cadence, the final hit and its fade.
         {1060, 320, 2,
          {"Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G", "Am", "Am"},
          Drums::Full, BassLine::Octaves, ArpStyle::Sixteenths, 0, 42, 64, 54,
          join({kHook, kHookLift, kHookHigh, kHookSummit, "C6:8 B5:4 A5:4 | B5:8 ~D6:7 r:1 | A5:32"}),
          // The hook doubled an octave below, then the counter-melody.
-         {{kHook, 0, -1}, {kHookLift, 4, -1}, {kCounter, 8, 0}}, {16, 12, 4, 1}, 18},
+         {{kHook, 0, -1}, {kHookLift, 4, -1}, {kCounter, 8, 0}}, {16, 12, 4, 1}, true},
     };
     return all;
 }
@@ -487,15 +487,17 @@ void writeEnding(Grid& g, const Chord& c, int hit) {
     }
 }
 
-void writeSection(Grid& g, const Section& s, int end) {
+void writeSection(Grid& g, const Section& s) {
     const int bars = (s.rows + kBar - 1) / kBar;
     if (static_cast<int>(s.chords.size()) != bars) throw std::runtime_error("a chord a bar");
-    const int closing = s.endingBar >= 0 ? s.start + s.endingBar * kBar : -1;
+    // Where the section's beat stops: its end, or the final hit.
+    const int stop = s.closes ? kFinalHit : s.start + s.rows;
+    if (s.closes && (stop - s.start) % kBar != 0) throw std::runtime_error("the final hit is off the bar");
     for (int bar = 0; bar < bars; ++bar) {
         const int row = s.start + bar * kBar;
+        if (row >= stop) break;
         const Chord c = chord(s.chords[bar], s.transpose);
         const bool changed = bar == 0 || s.chords[bar] != std::string(s.chords[bar - 1]);
-        if (row == closing) break;
         writeDrums(g, s, bar, row);
         writeBass(g, s, c, bar, row);
         writePads(g, s, c, changed, row);
@@ -511,8 +513,8 @@ void writeSection(Grid& g, const Section& s, int end) {
     for (const Line& line : s.counter)
         writeMelody(g, s.start + line.bar * kBar, melody(line.text, s.transpose + 12 * line.octave), Counter, FluteIns,
                     s.drums == Drums::Intro ? 26 : 40, false);
-    writeBuild(g, s.build, closing >= 0 ? closing : end);
-    if (closing >= 0) writeEnding(g, chord(s.chords[s.endingBar], s.transpose), closing);
+    writeBuild(g, s.build, stop);
+    if (s.closes) writeEnding(g, chord(s.chords[(stop - s.start) / kBar], s.transpose), stop);
     // The cut's accent: crash and a full kick on its first row.
     g.note(s.start, Crash, pitch(4, 0), CrashIns, 64);
     g.note(s.start, Kick, pitch(4, 0), KickIns, 64);
@@ -543,7 +545,7 @@ std::vector<uint8_t> velmoraSong() {
     Grid grid;
     for (const Section& s : sections()) {
         grid.limit(s.start, s.start + s.rows);
-        writeSection(grid, s, s.start + s.rows);
+        writeSection(grid, s);
     }
     grid.appendTo(module);
     return module.bytes();
