@@ -2,12 +2,12 @@
 # Measures the show's music as a listener hears it: loudness of each section,
 # and how much the crash on each scene cut brightens the sound.
 #
-#   scripts/measure-score.sh [velmora.xm | render.wav]
+#   scripts/measure-score.sh [velmora.xm | render.wav] [-w]
 #
-# A module is rendered with openmpt123 first (xmp renders with -w). Prints
-# per section its RMS level in dB, the breakdown against the full sections,
-# and per cut the energy above 5 kHz in the 100 ms after the cut divided by
-# that of the 100 ms before it.
+# A module is rendered with openmpt123 first, or with xmp given -w. Prints per
+# section its RMS level in dB, the breakdown against the full sections, the
+# fade after the final hit, and per cut the energy above 5 kHz in the 100 ms
+# after the cut divided by that of the 100 ms before it.
 set -e
 
 input=${1:-build/data/velmora.xm}
@@ -29,12 +29,12 @@ case "$input" in
         ;;
 esac
 
-# A row is 6 ticks of 2.5/140 s, which both players round to 857 samples at
-# 48 kHz.
-row=$(echo "scale=9; 6 * 857 / 48000" | bc)
-at() { echo "scale=6; $1 * $row / 1" | bc; }
+calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
+# Seconds at a row: a row is 6 ticks of 2.5/140 s, which both players round
+# to 857 samples at 48 kHz.
+at() { calc "($1) * 6 * 857 / 48000"; }
 
-# RMS level in dB of [start, start + length) seconds of a file, both channels.
+# RMS level in dB of `length` seconds of a file from `start`, channels mixed.
 level() {
     sox "$1" -n trim "$2" "$3" remix - stats 2>&1 | awk '/^RMS lev dB/ { print $4 }'
 }
@@ -45,9 +45,7 @@ set -- 0 160 "intro" 160 320 "beat" 320 480 "theme" 480 560 "breakdown" 560 880 
 full=""
 breakdown=""
 while [ $# -ge 3 ]; do
-    from=$(at "$1")
-    length=$(echo "$(at "$2") - $from" | bc)
-    db=$(level "$wav" "$from" "$length")
+    db=$(level "$wav" "$(at "$1")" "$(at "$2 - $1")")
     printf "  %-10s %4d-%4d  %6s dB\n" "$3" "$1" "$2" "$db"
     case "$3" in
         full | climax) full="$full $db" ;;
@@ -56,13 +54,11 @@ while [ $# -ge 3 ]; do
     shift 3
 done
 for db in $full; do
-    printf "  breakdown against a full section: %s dB\n" "$(echo "$breakdown - $db" | bc)"
+    printf "  breakdown against a full section: %.2f dB\n" "$(calc "$breakdown - ($db)")"
 done
-# The fade after the final hit, half a second at a time.
 printf "  after the final hit, every 0.5 s:"
-t=$(at 1348)
 for i in 0 1 2 3 4 5; do
-    printf " %s" "$(level "$wav" "$(echo "$t + $i * 0.5" | bc)" 0.5)"
+    printf " %s" "$(level "$wav" "$(calc "$(at 1348) + $i * 0.5")" 0.5)"
 done
 echo " dB"
 
@@ -72,13 +68,13 @@ sox "$wav" "$work/high.wav" remix - sinc 5000
 echo "crash at each cut and at the final hit, row 1348 (energy above 5 kHz, 100 ms after / 100 ms before)"
 for cut in 0 160 320 480 560 880 1060 1348; do
     t=$(at $cut)
-    after=$(sox "$work/high.wav" -n trim "$t" 0.1 stats 2>&1 | awk '/^RMS lev dB/ { print $4 }')
+    after=$(level "$work/high.wav" "$t" 0.1)
     if [ "$cut" -eq 0 ]; then
         printf "  row %4d  %6.2f s  after %6s dB  (the song's start)\n" "$cut" "$t" "$after"
         continue
     fi
-    before=$(sox "$work/high.wav" -n trim "$(echo "$t - 0.1" | bc)" 0.1 stats 2>&1 | awk '/^RMS lev dB/ { print $4 }')
-    ratio=$(awk -v a="$after" -v b="$before" 'BEGIN { printf "%.1f", 10 ^ ((a - b) / 10) }')
-    printf "  row %4d  %6.2f s  after %6s dB  before %6s dB  ratio %s\n" "$cut" "$t" "$after" "$before" "$ratio"
+    before=$(level "$work/high.wav" "$(calc "$t - 0.1")" 0.1)
+    printf "  row %4d  %6.2f s  after %6s dB  before %6s dB  ratio %.1f\n" "$cut" "$t" "$after" "$before" \
+        "$(calc "10 ^ (($after - ($before)) / 10)")"
 done
 echo "length: $(sox --i -D "$wav") s (rendered by $player)"
