@@ -308,9 +308,12 @@ void writeDrums(Grid& g, const Section& s, int bar, int row) {
     }
 }
 
-void writeBass(Grid& g, const Section& s, const Chord& c, int bar, int row) {
-    // The root between E-1 and D#2.
-    const int root = c.root >= 4 ? pitch(1, c.root) : pitch(2, c.root);
+// The bass's root between E-1 and D#2.
+int bassRoot(const Chord& c) { return c.root >= 4 ? pitch(1, c.root) : pitch(2, c.root); }
+
+// `next` is the chord of the bar after, or null at the section's end.
+void writeBass(Grid& g, const Section& s, const Chord& c, const Chord* next, int bar, int row) {
+    const int root = bassRoot(c);
     const int on = s.bassVolume;
     const int off = on * 3 / 4;
     auto hit = [&](int r, int note, int volume) { g.note(row + r, Bass, note, BassIns, volume); };
@@ -331,6 +334,12 @@ void writeBass(Grid& g, const Section& s, const Chord& c, int bar, int row) {
         case BassLine::Syncopated:
             for (int r : {0, 3, 6, 8, 10, 11, 14}) hit(r, (r == 6 || r == 14) ? root + 12 : root, r == 0 ? on : off);
             break;
+    }
+    // In the driving lines the last eighth leans a semitone into the next root.
+    const bool driving = s.bass == BassLine::Eighths || s.bass == BassLine::Octaves;
+    if (driving && next && next->root != c.root) {
+        const int to = bassRoot(*next);
+        hit(14, to > root ? to - 1 : to + 1, off);
     }
 }
 
@@ -497,9 +506,10 @@ void writeSection(Grid& g, const Section& s) {
         const int row = s.start + bar * kBar;
         if (row >= stop) break;
         const Chord c = chord(s.chords[bar], s.transpose);
+        const Chord next = bar + 1 < bars ? chord(s.chords[bar + 1], s.transpose) : c;
         const bool changed = bar == 0 || s.chords[bar] != std::string(s.chords[bar - 1]);
         writeDrums(g, s, bar, row);
-        writeBass(g, s, c, bar, row);
+        writeBass(g, s, c, bar + 1 < bars ? &next : nullptr, bar, row);
         writePads(g, s, c, changed, row);
         writeArp(g, s, c, bar, row);
         if (s.chipFromBar >= 0 && bar >= s.chipFromBar) writeChip(g, c, s.padVolume, row);
