@@ -450,7 +450,7 @@ void writeBuild(Grid& g, const Build& b, int cut) {
     for (int r = 0; r < b.rollRows; ++r) {
         const int at = gap - b.rollRows + r;
         g.note(at, Snare, pitch(4, 0), SnareIns, 12 + 46 * r / b.rollRows);
-        if (r >= b.rollRows - b.doubleRows) g.effect(at, Snare, xm::kExtended, 0x90 | kSpeed / 2);  // retrigger
+        if (r >= b.rollRows - b.doubleRows) g.effect(at, Snare, xm::kExtended, xm::kRetrigger | kSpeed / 2);
     }
     for (int at = gap; at < cut; ++at) {
         for (int ch : {Kick, Snare, Hat, OpenHat, Arp, ArpEcho, Chip, LeadEcho}) g.clear(at, ch);

@@ -53,6 +53,7 @@ enum Effect {
     kExtended = 0xE,   // Exy: sub-command x with value y
 };
 const int kNoteDelay = 0xD0;       // with kExtended: EDx strikes the note on tick x
+const int kRetrigger = 0x90;       // with kExtended: E9x strikes it again every x ticks
 const int kFineVolumeDown = 0xB0;  // with kExtended: EBx lowers the volume by x once
 
 // One cell of a pattern; zeros are empty fields.
