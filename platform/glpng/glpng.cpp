@@ -3,7 +3,6 @@
 // only plain data and every buffer is owned by the caller, which frees it on
 // every path.
 #include "platform/glpng/glpng.h"
-#include "platform/glpng/testing.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -17,9 +16,14 @@
 #include <cstring>
 #include <system_error>
 
-namespace {
+namespace glpnglayer {
 
-long g_openCount = 0;
+// Files pngBind has tried to open; read by the testing library.
+long openCount = 0;
+
+}  // namespace glpnglayer
+
+namespace {
 
 const double kScreenGamma = 2.2;
 // Assumed for files without gAMA or sRGB: what a 2.2 screen shows unchanged.
@@ -226,7 +230,7 @@ unsigned int pngBind(const char* filename, int mipmap, int trans, pngInfo* info,
     int ok = 0;
     std::FILE* file = nullptr;
     if (filename) {
-        ++g_openCount;
+        ++glpnglayer::openCount;
         file = std::fopen(filename, "rb");
     }
     if (file) {
@@ -248,4 +252,3 @@ unsigned int pngBind(const char* filename, int mipmap, int trans, pngInfo* info,
     return 0;
 }
 
-long glpngtest::openCount() { return g_openCount; }

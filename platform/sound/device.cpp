@@ -10,8 +10,6 @@ namespace {
 // together, long enough not to starve on a busy machine.
 const int kBufferFrames = 1024;
 
-int g_error = FMOD_ERR_NONE;
-
 void SDLCALL mixCallback(void*, Uint8* bytes, int length) {
     soundlayer::State& s = soundlayer::state();
     float* out = reinterpret_cast<float*>(bytes);
@@ -40,15 +38,14 @@ void SDLCALL mixCallback(void*, Uint8* bytes, int length) {
 
 namespace soundlayer {
 
+const Seams* seams = nullptr;
+
 State& state() {
     // Never destroyed: a program that exits with the device still open must
     // not free what the callback thread may still be reading.
     static State* s = new State;
     return *s;
 }
-
-void setError(int code) { g_error = code; }
-void clearError() { g_error = FMOD_ERR_NONE; }
 
 void destroyModule(FMUSIC_MODULE* mod) {
     openmpt_module_destroy(mod->mod);
@@ -109,7 +106,7 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int) {
 
 int FSOUND_GetError(void) {
     soundlayer::enter("FSOUND_GetError");
-    return g_error;
+    return soundlayer::state().error;
 }
 
 void FSOUND_Close(void) {

@@ -2,19 +2,13 @@
 // procedure.
 #include <SDL.h>
 
-#include <csignal>
-
-#include <deque>
+#include <signal.h>
 
 #include "platform/win32/internal.h"
-#include "platform/win32/testing.h"
+
+using win32layer::state;
 
 namespace {
-
-std::deque<MSG> g_posted;  // PostMessageA
-std::deque<MSG> g_input;   // translated from the window system
-bool g_quit = false;
-int g_quitCode = 0;
 
 MSG makeMsg(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG m{};
@@ -104,12 +98,11 @@ void translateWindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
-// Set by a signal handler, read by the next pump.
-volatile sig_atomic_t g_closeSignalled = 0;
+void requestCloseFromSignal(int) { win32layer::closeSignalled = 1; }
 
 void pumpWindowSystem() {
     // Kept until a window exists to be asked.
-    if (g_closeSignalled && win32layer::queueCloseRequests()) g_closeSignalled = 0;
+    if (win32layer::closeSignalled && win32layer::queueCloseRequests()) win32layer::closeSignalled = 0;
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -143,17 +136,17 @@ bool take(std::deque<MSG>& queue, LPMSG msg, HWND window, UINT filterMin, UINT f
 namespace win32layer {
 
 void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    g_input.push_back(makeMsg(window, message, wParam, lParam));
+    state().input.push_back(makeMsg(window, message, wParam, lParam));
 }
 
-void requestCloseFromSignal(int) { g_closeSignalled = 1; }
+volatile sig_atomic_t closeSignalled = 0;
 
-void resetMessages() {
-    g_closeSignalled = 0;
-    g_posted.clear();
-    g_input.clear();
-    g_quit = false;
-    g_quitCode = 0;
+void closeOnSignals() {
+    struct sigaction close = {};
+    close.sa_handler = requestCloseFromSignal;
+    close.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &close, nullptr);
+    sigaction(SIGTERM, &close, nullptr);
 }
 
 }  // namespace win32layer
@@ -162,13 +155,14 @@ void resetMessages() {
 extern "C" BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
     if (!msg) return FALSE;
     pumpWindowSystem();
-    if (take(g_posted, msg, window, filterMin, filterMax, remove)) return TRUE;
-    if (g_quit && (filterMin == 0 && filterMax == 0)) {
-        *msg = makeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(g_quitCode), 0);
-        if (remove & PM_REMOVE) g_quit = false;
+    win32layer::State& s = state();
+    if (take(s.posted, msg, window, filterMin, filterMax, remove)) return TRUE;
+    if (s.quit && (filterMin == 0 && filterMax == 0)) {
+        *msg = makeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0);
+        if (remove & PM_REMOVE) s.quit = false;
         return TRUE;
     }
-    return take(g_input, msg, window, filterMin, filterMax, remove) ? TRUE : FALSE;
+    return take(s.input, msg, window, filterMin, filterMax, remove) ? TRUE : FALSE;
 }
 
 extern "C" BOOL WINAPI TranslateMessage(const MSG* msg) {
@@ -184,14 +178,14 @@ extern "C" LRESULT WINAPI DispatchMessageA(const MSG* msg) {
 extern "C" BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!win32layer::enter("PostMessageA")) return FALSE;
     if (window && !win32layer::liveWindow(window)) return FALSE;
-    g_posted.push_back(makeMsg(window, message, wParam, lParam));
+    state().posted.push_back(makeMsg(window, message, wParam, lParam));
     return TRUE;
 }
 
 extern "C" void WINAPI PostQuitMessage(int exitCode) {
     win32layer::enter("PostQuitMessage");
-    g_quit = true;
-    g_quitCode = exitCode;
+    state().quit = true;
+    state().quitCode = exitCode;
 }
 
 extern "C" LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -218,22 +212,3 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wPara
         return 0;
     }
 }
-
-namespace win32test {
-
-void postKey(HWND window, int key) {
-    win32layer::queueInput(window, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
-    win32layer::queueInput(window, WM_KEYUP, static_cast<WPARAM>(key), 1 | (1L << 30) | (1L << 31));
-}
-
-void postCloseRequest(HWND window) { win32layer::queueInput(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
-
-void postResize(HWND window, int clientWidth, int clientHeight) {
-    if (win32layer::liveWindow(window) && !window->fullScreen) {
-        window->clientWidth = clientWidth;
-        window->clientHeight = clientHeight;
-    }
-    win32layer::queueInput(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
-}
-
-}  // namespace win32test
