@@ -1,9 +1,11 @@
 // The Win32 layer's windows, messages and display modes, headless.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/internal.h"
 #include "platform/win32/testing.h"
 #include "platform/win32/win32_api.h"
 #include "tests/win32/mode_request.h"
@@ -117,6 +119,43 @@ TEST_F(Win32Layer, CloseRequestBecomesSysCommandThenCloseThenDestroy) {
     EXPECT_EQ(WM_CLOSE, g_seen[1].message);
     EXPECT_EQ(WM_DESTROY, g_seen[2].message);
     EXPECT_FALSE(win32test::windowIsVisible(w));
+}
+
+// Ctrl+C and kill close the show as the close box does: every window, once,
+// even when the signal comes before there is a window; a second Ctrl+C is left
+// to end the process.
+TEST_F(Win32Layer, InterruptAndTerminateSignalsCloseEveryWindowOnce) {
+    struct sigaction oldInt, oldTerm;
+    sigaction(SIGINT, nullptr, &oldInt);
+    sigaction(SIGTERM, nullptr, &oldTerm);
+    win32layer::closeOnSignals();
+    auto closesSeen = [] {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+        int n = 0;
+        for (const Seen& s : g_seen) n += s.message == WM_CLOSE;
+        g_seen.clear();
+        return n;
+    };
+
+    raise(SIGINT);
+    EXPECT_EQ(0, closesSeen());
+    makeWindow();
+    makeWindow();
+    g_seen.clear();
+    EXPECT_EQ(2, closesSeen());
+    makeWindow();
+    g_seen.clear();
+    EXPECT_EQ(0, closesSeen());
+    struct sigaction now;
+    sigaction(SIGINT, nullptr, &now);
+    EXPECT_EQ(SIG_DFL, now.sa_handler);
+
+    raise(SIGTERM);
+    EXPECT_EQ(1, closesSeen());
+
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
 }
 
 TEST_F(Win32Layer, AltF4IsACloseCommand) {
