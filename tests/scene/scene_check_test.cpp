@@ -29,24 +29,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Debian's assimp test models.
-const char kAssimpModels[] = "/usr/share/assimp/models/3DS";
-
 bool isSceneFile(const fs::path& p) {
     std::string ext = p.extension().string();
     for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
     return ext == ".3ds" || p.filename() == "testFormatDetection";
 }
 
-void addSceneFiles(const fs::path& dir, std::vector<std::string>* out) {
-    std::error_code ec;
-    if (!fs::is_directory(dir, ec)) {
-        std::printf("no scene files at %s\n", dir.c_str());
-        return;
-    }
+std::vector<std::string> sceneFiles(const fs::path& dir) {
+    std::vector<std::string> out;
     for (const auto& e : fs::recursive_directory_iterator(dir))
         if (e.is_regular_file() && fs::file_size(e.path()) > 0 && isSceneFile(e.path()))
-            out->push_back(e.path().string());
+            out.push_back(e.path().string());
+    return out;
 }
 
 // What drawing uses of a parsed file, as text to compare.
@@ -79,14 +73,8 @@ std::string describe(Lib3dsFile* f) {
     return s.str();
 }
 
-TEST(SceneCheck, EveryKnownSceneFileLoadsAsLib3dsReadsItFromDisk) {
-    std::vector<std::string> files;
-    addSceneFiles(builtDataDir(), &files);
-    size_t showFiles = files.size();
-    EXPECT_GE(showFiles, 7u) << "the show's scenes are built into " << builtDataDir();
-    addSceneFiles(testDataPath("3ds"), &files);
-    addSceneFiles(kAssimpModels, &files);
-
+// Every file lib3ds reads from disk is read the same through the check.
+void expectLoadedAsFromDisk(const std::vector<std::string>& files) {
     for (const std::string& path : files) {
         Lib3dsFile* fromDisk = lib3ds_file_load(path.c_str());
         ASSERT_NE(fromDisk, nullptr) << path;
@@ -98,7 +86,27 @@ TEST(SceneCheck, EveryKnownSceneFileLoadsAsLib3dsReadsItFromDisk) {
         }
         lib3ds_file_free(fromDisk);
     }
-    std::printf("%zu scene files, %zu of them the show's\n", files.size(), showFiles);
+}
+
+TEST(SceneCheck, TheShowsScenesLoadAsLib3dsReadsThemFromDisk) {
+    std::vector<std::string> files = sceneFiles(builtDataDir());
+    EXPECT_GE(files.size(), 7u) << "the show's scenes are built into " << builtDataDir();
+    expectLoadedAsFromDisk(files);
+}
+
+TEST(SceneCheck, ThirdPartyScenesLoadAsLib3dsReadsThemFromDisk) {
+    if (thirdParty3dsDir().empty())
+        GTEST_SKIP() << "no third-party 3DS scenes: install assimp-testmodels (scripts/setup.sh does)";
+    std::vector<std::string> files = sceneFiles(thirdParty3dsDir());
+    EXPECT_GE(files.size(), 7u);
+    expectLoadedAsFromDisk(files);
+}
+
+TEST(SceneCheck, TestCorpusScenesLoadAsLib3dsReadsThemFromDisk) {
+    SKIP_WITHOUT_TEST_DATA("3ds");
+    std::vector<std::string> files = sceneFiles(testDataPath("3ds"));
+    EXPECT_FALSE(files.empty());
+    expectLoadedAsFromDisk(files);
 }
 
 // Chunks written by hand, so a test can say exactly which length, count or
