@@ -1,17 +1,26 @@
 #!/bin/sh
 # The show headless on damaged data: for each file of data/ (the scenes,
 # every texture, the module) the file missing, empty, cut to half, and with
-# one byte flipped at three places in turn. Each run starts the show, lets it
-# play a few seconds, asks it to close with SIGINT (as the close box) and
-# must end with exit 0, the message the case calls for on standard error,
-# no sanitizer report, and no hang (no exit within two minutes of SIGINT).
+# one byte flipped at three places in turn. Each run starts the show, waits
+# until it has loaded and draws frames, lets it play two seconds more, asks
+# it to close with SIGINT (as the close box) and must end with exit 0, the
+# message the case calls for on standard error, no sanitizer report, and no
+# hang (no frame within the load limit, or no exit within two minutes of
+# SIGINT).
 #   damaged_data.sh <build dir> sample|all [extra scene file...]
 # "sample" runs a fixed handful of cases; extra scene files (crafted ones)
 # each replace the first scene once.
+# Frames are seen through the frame probe the build makes for its install
+# test; without it each run waits DAMAGED_WAIT seconds (60) instead.
+# DAMAGED_LOAD_LIMIT (300) is how long loading may take on a busy machine.
 build=$(cd "$1" && pwd)
 mode=${2:-sample}
 shift 2 2>/dev/null || shift $#
-wait_s=${DAMAGED_WAIT:-10}
+probe=$build/tests/install/libvelmora_frame_probe.so
+[ -f "$probe" ] || probe=""
+wait_s=${DAMAGED_WAIT:-60}
+load_limit=${DAMAGED_LOAD_LIMIT:-300}
+play_s=2
 work=$(mktemp -d /tmp/velmora-damaged-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
@@ -24,9 +33,30 @@ run() {
     label=$1; expect=$2; name=$3; shift 3
     rm -rf "$work/run" && mkdir -p "$work/run" && cp -r "$build/data" "$work/run/data"
     (cd "$work/run/data" && "$@") || { echo "FAIL $label: could not prepare"; failures=$((failures + 1)); return; }
-    (cd "$work/run" && exec "$build/velmora" >out.txt 2>err.txt) &
+    frames="$work/run/frames"
+    if [ -n "$probe" ]; then
+        # A sanitized build's runtime comes second behind the preloaded probe.
+        (cd "$work/run" && VELMORA_FRAME_PROBE=$frames LD_PRELOAD=$probe \
+            ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 \
+            exec "$build/velmora" >out.txt 2>err.txt) &
+    else
+        (cd "$work/run" && exec "$build/velmora" >out.txt 2>err.txt) &
+    fi
     pid=$!
-    sleep "$wait_s"
+    noframes=""
+    if [ -n "$probe" ]; then
+        # The probe writes a line every tenth frame; frames come only once
+        # every scene and texture has loaded.
+        tenths=0
+        while kill -0 $pid 2>/dev/null && [ "$(cat "$frames" 2>/dev/null | wc -l)" -lt 3 ]; do
+            [ $tenths -ge $((load_limit * 10)) ] && { noframes=yes; break; }
+            sleep 0.1
+            tenths=$((tenths + 1))
+        done
+        kill -0 $pid 2>/dev/null && sleep $play_s
+    else
+        sleep "$wait_s"
+    fi
     kill -INT $pid 2>/dev/null
     waited=0
     while kill -0 $pid 2>/dev/null && [ $waited -lt 240 ]; do sleep 0.5; waited=$((waited + 1)); done
@@ -36,7 +66,8 @@ run() {
     err="$work/run/err.txt"
     msgs=$(grep -E '^(Error !|ERROR!): ' "$err" | sort | uniq -c | sed 's/^ */    /')
     problem=""
-    [ -n "$hung" ] && problem="hung"
+    [ -n "$noframes" ] && problem="no frame within $load_limit s"
+    [ -n "$hung" ] && problem="$problem hung"
     [ "$code" -ne 0 ] && problem="$problem exit $code"
     grep -qE 'AddressSanitizer|LeakSanitizer|runtime error|UndefinedBehaviorSanitizer' "$err" && problem="$problem sanitizer report"
     scene_msg="Error !: Load3ds error : Can't load 3ds file data/$name"
@@ -54,7 +85,9 @@ run() {
         echo "FAIL $label:$problem"
         sed 's/^/    | /' "$err" | head -n 40
     else
-        echo "ok   $label (exit $code)"
+        shown=""
+        [ -n "$probe" ] && shown=", $(tail -n1 "$frames" 2>/dev/null | awk '{print $2 + 1}') frames or more"
+        echo "ok   $label (exit $code$shown)"
     fi
     [ -n "$msgs" ] && echo "$msgs"
 }
