@@ -1,11 +1,13 @@
 #!/bin/sh
 # Runs the libFuzzer programs of tests/fuzz (clang, ASan + UBSan) one after
 # the other, each for the given number of seconds, at the lowest priority.
-# Seeds: the show's data, ../shared/testdata when present, and the inputs
-# kept under tests/fuzz/<target>/regressions. The growing corpus stays in
-# build-fuzz/corpus/<target>; a crashing, leaking or hanging input goes to
-# build-fuzz/findings/<target>/ and makes the script fail: once it is fixed,
-# keep it under tests/fuzz/<target>/regressions so ctest replays it.
+# Seeds: the show's data, the third-party test files when present
+# (VELMORA_TESTDATA_DIR, else ../shared/testdata; Debian's assimp test
+# models), and the inputs kept under tests/fuzz/<target>/regressions. The
+# growing corpus stays in build-fuzz/corpus/<target>; a crashing, leaking or
+# hanging input goes to build-fuzz/findings/<target>/ and makes the script
+# fail: once it is fixed, keep it under tests/fuzz/<target>/regressions so
+# ctest replays it.
 #
 # Usage: scripts/fuzz.sh [seconds] [target...]    targets: scene png module
 # FUZZ_RUNS=N ends each target after N inputs instead of after the time;
@@ -16,7 +18,7 @@ seconds=${1:-60}
 [ $# -gt 0 ] && shift
 targets=${*:-scene png module}
 build=$(pwd)/build-fuzz
-testdata=../shared/testdata
+testdata=${VELMORA_TESTDATA_DIR:-../shared/testdata}
 
 if [ ! -f $build/CMakeCache.txt ]; then
     CC=clang CXX=clang++ cmake -S . -B $build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_FUZZ=ON >/dev/null
@@ -33,13 +35,15 @@ for t in $targets; do
     rm -rf "$seeds"
     mkdir -p "$corpus" "$findings" "$seeds"
     case $t in
-        scene) pattern='*.3ds'; shared=$testdata/3ds; maxlen=65536 ;;
+        scene) pattern='*.3ds'; shared="$testdata/3ds /usr/share/assimp/models/3DS"; maxlen=65536 ;;
         png) pattern='*.png'; shared=$testdata/png; maxlen=65536 ;;
         module) pattern='*.xm'; shared=$testdata/xm; maxlen=262144 ;;
         *) echo "fuzz: no target $t" >&2; exit 2 ;;
     esac
     find $build/data -maxdepth 1 -name "$pattern" -exec cp {} "$seeds"/ \;
-    [ -d "$shared" ] && find "$shared" -type f -iname "$pattern" -exec cp {} "$seeds"/ \;
+    for d in $shared; do
+        [ -d "$d" ] && find "$d" -type f -iname "$pattern" -exec cp {} "$seeds"/ \;
+    done
     cp tests/fuzz/$t/regressions/* "$seeds"/
 
     limit="-max_total_time=$seconds"
