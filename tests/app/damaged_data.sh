@@ -7,9 +7,10 @@
 # message the case calls for on standard error, no sanitizer report, and no
 # hang (no frame within the load limit, or no exit within two minutes of
 # SIGINT).
-#   damaged_data.sh <build dir> sample|all [extra scene file...]
-# "sample" runs a fixed handful of cases; extra scene files (crafted ones)
-# each replace the first scene once.
+#   damaged_data.sh <build dir> sample|all|crafted [scene file...] [--loads scene file...]
+# "sample" runs a fixed handful of cases, "crafted" none; then each scene file
+# given (a crafted one) replaces the first scene once and must be refused with
+# the load message, or, after --loads, must load without any message.
 # Frames are seen through the frame probe the build makes for its install
 # test; without it each run waits DAMAGED_WAIT seconds (60) instead.
 # DAMAGED_LOAD_LIMIT (300) is how long loading may take on a busy machine.
@@ -135,15 +136,17 @@ if [ "$mode" = all ]; then
             *.xm) cases_for "$name" module "$all" ;;
         esac
     done
-else
+elif [ "$mode" = sample ]; then
     cases_for ltitre.3ds scene "missing half flip1"
     cases_for tunnel.3ds scene "empty"
     cases_for sky.png texture "empty half flip2"
     cases_for velmora.xm module "missing empty"
 fi
+expect=scene
 for crafted in "$@"; do
+    [ "$crafted" = --loads ] && { expect=none; continue; }
     file=$(cd "$(dirname "$crafted")" && pwd)/$(basename "$crafted")
-    run "$(basename "$crafted") as ltitre.3ds" scene ltitre.3ds cp "$file" ltitre.3ds
+    run "$(basename "$crafted") as ltitre.3ds" $expect ltitre.3ds cp "$file" ltitre.3ds
 done
 echo "$((runs - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
