@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/sound/internal.h"
+#include "platform/sound/pull.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ namespace soundtest {
 
 void reset() {
     FSOUND_Close();
+    soundpull::setPulled(false);
     soundlayer::clearError();
     g_faults.clear();
     g_log.clear();

@@ -50,8 +50,6 @@ void holdScreenSaver(bool off);
 bool screenSaverHeldOff();
 // Runs the test's per-frame hook, if any.
 void runSwapHook();
-// Clock override set by tests.
-bool clockOverride(DWORD* now);
 // Desktop mode set by tests; false when none.
 bool desktopOverride(int* width, int* height);
 // Whether message boxes are captured, and the capture itself.

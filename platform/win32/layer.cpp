@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/clock.h"
 #include "platform/win32/internal.h"
 #include "platform/win32/testing.h"
 
@@ -16,8 +17,6 @@ struct LayerState {
     std::vector<std::string> faults;
     bool captureBoxes = false;
     std::vector<win32test::MessageBoxRecord> boxes;
-    bool clockSet = false;
-    DWORD clock = 0;
     std::function<void()> swapHook;
     int desktopWidth = 0;
     int desktopHeight = 0;
@@ -80,12 +79,6 @@ void runSwapHook() {
     if (hook) hook();
 }
 
-bool clockOverride(DWORD* now) {
-    if (!state().clockSet) return false;
-    *now = state().clock;
-    return true;
-}
-
 bool desktopOverride(int* width, int* height) {
     if (state().desktopWidth <= 0 || state().desktopHeight <= 0) return false;
     *width = state().desktopWidth;
@@ -109,6 +102,7 @@ void reset() {
     win32layer::resetMessages();
     win32layer::resetDisplay();
     win32layer::resetDialogs();
+    win32clock::release();
     LayerState& s = state();
     s = LayerState();
 }
@@ -116,11 +110,8 @@ void reset() {
 void captureMessageBoxes(bool on) { state().captureBoxes = on; }
 const std::vector<MessageBoxRecord>& messageBoxes() { return state().boxes; }
 
-void setClock(DWORD ms) {
-    state().clockSet = true;
-    state().clock = ms;
-}
-void releaseClock() { state().clockSet = false; }
+void setClock(DWORD ms) { win32clock::drive(ms); }
+void releaseClock() { win32clock::release(); }
 
 void failNextCall(const std::string& name) { state().faults.push_back(name); }
 
