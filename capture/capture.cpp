@@ -240,9 +240,11 @@ int runCapture(const CaptureOptions& o) {
 
     const double wall = progress.elapsed();
     const double cpu = processCpuSeconds() - cpuAtStart;
-    if (!o.atMs.empty()) {
-        for (int64_t frame : plan)
-            std::printf("%s  %lld ms\n", frames->pathFor(frame).c_str(), static_cast<long long>(frameTimeMs(frame, o.fps)));
+    // Which file holds which moment: the frame drawn at or just after it.
+    for (int ms : o.atMs) {
+        const int64_t frame = firstFrameFrom(ms, o.fps);
+        std::printf("%s %d ms (drawn at %lld ms)\n", frames->pathFor(frame).c_str(), ms,
+                    static_cast<long long>(frameTimeMs(frame, o.fps)));
     }
     std::printf("%lld frames, %.3f s of show in %.1f s (%.2fx real time), %.1f s of CPU (%.1f ms a frame)\n",
                 static_cast<long long>(written), showSeconds, wall, wall > 0 ? showSeconds / wall : 0.0, cpu,
