@@ -224,10 +224,6 @@ int runCapture(const CaptureOptions& o) {
             return complain(error);
         }
     }
-    if (glGetError() != GL_NO_ERROR) {
-        abandonAll();
-        return complain("GL reported an error while drawing");
-    }
     if (video && !video->finish()) {
         error = video->error();
         abandonAll();

@@ -9,24 +9,32 @@
 
 #include "tests/support/paths.h"
 
+namespace {
+
+// In the child: from the build folder, output to fd, never returns.
+[[noreturn]] void execCapture(const std::vector<std::string>& args, int fd) {
+    dup2(fd, 1);
+    dup2(fd, 2);
+    std::string data = builtDataDir();
+    if (chdir(data.substr(0, data.rfind('/')).c_str()) != 0) _exit(127);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(CAPTURE_PROGRAM));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(CAPTURE_PROGRAM, argv.data());
+    _exit(127);
+}
+
+}  // namespace
+
 CaptureRun runCaptureProgram(const std::vector<std::string>& args) {
     CaptureRun run;
     int pipeFds[2];
     if (pipe(pipeFds) != 0) return run;
     pid_t pid = fork();
     if (pid == 0) {
-        dup2(pipeFds[1], 1);
-        dup2(pipeFds[1], 2);
         close(pipeFds[0]);
-        close(pipeFds[1]);
-        std::string data = builtDataDir();
-        if (chdir(data.substr(0, data.rfind('/')).c_str()) != 0) _exit(127);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(CAPTURE_PROGRAM));
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(CAPTURE_PROGRAM, argv.data());
-        _exit(127);
+        execCapture(args, pipeFds[1]);
     }
     close(pipeFds[1]);
     char buffer[4096];
@@ -37,6 +45,12 @@ CaptureRun runCaptureProgram(const std::vector<std::string>& args) {
     if (pid > 0 && waitpid(pid, &status, 0) == pid)
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return run;
+}
+
+int startCaptureProgram(const std::vector<std::string>& args) {
+    pid_t pid = fork();
+    if (pid == 0) execCapture(args, open("/dev/null", O_WRONLY));
+    return pid;
 }
 
 ScratchFolder::ScratchFolder() {

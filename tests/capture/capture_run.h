@@ -13,6 +13,8 @@ struct CaptureRun {
 
 // Arguments are passed as they are, without a shell.
 CaptureRun runCaptureProgram(const std::vector<std::string>& args);
+// Starts it with its output to /dev/null; the child's process id.
+int startCaptureProgram(const std::vector<std::string>& args);
 
 // A fresh folder, removed with what is in it when the test ends.
 class ScratchFolder {

@@ -91,12 +91,8 @@ TEST(CaptureProgram, OutputsItCannotWriteFailAtOnceAndLeaveNothing) {
 
 TEST(CaptureProgram, InterruptedRunRemovesWhatItWrote) {
     ScratchFolder dir;
-    pid_t pid = fork();
-    if (pid == 0) {
-        runCaptureProgram({"--size", "160x120", "--frames", dir / "frames", "--wav", dir / "sound.wav",
-                           dir / "show.mp4"});
-        _exit(0);
-    }
+    const pid_t pid = startCaptureProgram(
+        {"--size", "160x120", "--frames", dir / "frames", "--wav", dir / "sound.wav", dir / "show.mp4"});
     ASSERT_GT(pid, 0);
     // Wait for the first frames, then interrupt as Ctrl+C does.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
@@ -104,10 +100,10 @@ TEST(CaptureProgram, InterruptedRunRemovesWhatItWrote) {
            !(fs::exists(dir / "frames") && std::distance(fs::directory_iterator(dir / "frames"),
                                                           fs::directory_iterator()) > 2))
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    // The capture is the runner's child; signal the whole group below the runner.
-    system(("pkill -INT -P " + std::to_string(pid)).c_str());
+    kill(pid, SIGINT);
     int status = 0;
-    waitpid(pid, &status, 0);
+    ASSERT_EQ(pid, waitpid(pid, &status, 0));
+    EXPECT_EQ(130, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     EXPECT_TRUE(emptyFolder(dir.path())) << "left: " << fs::directory_iterator(dir.path())->path();
 }
 
