@@ -8,6 +8,13 @@
 #include <cstdio>
 #include <cstring>
 
+std::string partPathFor(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    return dir + "." + base + ".part" + std::to_string(getpid());
+}
+
 bool writeFramePng(const std::string& path, int width, int height, const uint8_t* bgra) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
@@ -86,10 +93,7 @@ WavFile::~WavFile() { abandon(); }
 
 bool WavFile::open(const std::string& path, int rate, std::string* error) {
     path_ = path;
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    partPath_ = dir + "." + base + ".part" + std::to_string(getpid());
+    partPath_ = partPathFor(path);
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = 2;

@@ -8,6 +8,10 @@
 
 #include <sndfile.h>
 
+// A hidden name beside path for writing it before it is whole; the same
+// folder keeps the final rename on one file system.
+std::string partPathFor(const std::string& path);
+
 // Writes BGRA rows, bottom row first (as GL reads them), as an RGB PNG file.
 bool writeFramePng(const std::string& path, int width, int height, const uint8_t* bgra);
 

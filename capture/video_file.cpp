@@ -1,8 +1,9 @@
 #include "capture/video_file.h"
 
+#include "capture/still_files.h"
+
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -65,11 +66,7 @@ bool VideoFile::open(const std::string& path, int width, int height, int fps, in
     height_ = height;
     const Container* c = containerFor(path);
     if (!c) return fail("the video file must end in .mp4, .mkv or .webm");
-    // Hidden beside the target, so the rename stays on one file system.
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    partPath_ = dir + "." + base + ".part" + std::to_string(getpid());
+    partPath_ = partPathFor(path);
 
     av_log_set_level(AV_LOG_ERROR);
     int rc = avformat_alloc_output_context2(&format_, nullptr, c->format, partPath_.c_str());
