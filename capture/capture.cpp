@@ -99,6 +99,9 @@ int runCapture(const CaptureOptions& o) {
     if (stat(DATA_DIR "velmora.xm", &st) != 0)
         return complain("no " DATA_DIR "velmora.xm here: run it from the folder that holds the show's " DATA_DIR);
 
+    const std::vector<int64_t> plan = framesToWrite(o);
+    if (plan.empty()) return complain("no frame to draw");
+
     // Every output is opened before anything is drawn, so a bad path fails at once.
     std::unique_ptr<VideoFile> video;
     std::unique_ptr<FrameFolder> frames;
@@ -163,7 +166,6 @@ int runCapture(const CaptureOptions& o) {
     loadShow();
     startShow(session.player);
 
-    const std::vector<int64_t> plan = framesToWrite(o);
     const bool withSound = video || wav;
     const double showSeconds = static_cast<double>(plan.size()) / o.fps;
     std::vector<float> sound;

@@ -1,5 +1,7 @@
 #include "capture/options.h"
 
+#include "capture/timing.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -140,6 +142,11 @@ bool parseOptions(int argc, char** argv, int showLengthMs, CaptureOptions* o, st
     }
     if (o->fromMs >= o->toMs) {
         *error = "--from " + std::to_string(o->fromMs) + " must come before --to " + std::to_string(o->toMs);
+        return false;
+    }
+    if (firstFrameFrom(o->fromMs, o->fps) >= firstFrameFrom(o->toMs, o->fps)) {
+        *error = "no frame starts between --from " + std::to_string(o->fromMs) + " and --to " +
+                 std::to_string(o->toMs) + " at " + std::to_string(o->fps) + " frames a second";
         return false;
     }
     if (!o->atMs.empty() && (o->framesDir.empty() || !o->output.empty() || !o->wavPath.empty())) {

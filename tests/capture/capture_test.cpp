@@ -48,6 +48,7 @@ TEST(CaptureProgram, RefusesBadOptionsWithTheirReason) {
         {{"--fps", "60fps", video}, "--fps 60fps"},
         {{"--from", "5000", "--to", "5000", video}, "must come before"},
         {{"--to", "200000", video}, "--to 200000"},
+        {{"--fps", "1", "--from", "100", "--to", "900", video}, "no frame starts"},
         {{"--from", "-1", video}, "--from -1"},
         {{"--quality", "best", video}, "low, medium or high"},
         {{"--at", "100,x", "--frames", dir / "f"}, "--at 100,x"},
