@@ -97,7 +97,8 @@ int runCapture(const CaptureOptions& o) {
 
     struct stat st;
     if (stat(DATA_DIR "velmora.xm", &st) != 0)
-        return complain("no " DATA_DIR "velmora.xm here: run it from the folder that holds the show's " DATA_DIR);
+        return complain("no " DATA_DIR "velmora.xm here: run the installed program, or run it from the build "
+                        "folder that holds the show's " DATA_DIR);
 
     const std::vector<int64_t> plan = framesToWrite(o);
     if (plan.empty()) return complain("no frame to draw");

@@ -47,7 +47,7 @@ const char* usageText() {
            "  --at MS,MS...   with --frames only: just the frames drawn at these moments\n"
            "  --quality Q     low, medium or high (default medium)\n"
            "  --help          this text\n"
-           "Run it from the folder that holds the show's data/.\n";
+           "Installed, it finds the show's data itself; in a build folder, run it from there.\n";
 }
 
 bool parseOptions(int argc, char** argv, int showLengthMs, CaptureOptions* o, std::string* error) {

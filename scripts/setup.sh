@@ -9,6 +9,7 @@ libgtest-dev
 libsdl2-dev libgtk-3-dev
 libopenmpt-dev libsndfile1-dev
 lib3ds-dev libpng-dev zlib1g-dev
+assimp-testmodels
 libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
 libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
 xvfb xauth xdotool x11-utils openbox imagemagick

@@ -11,10 +11,6 @@ namespace {
 // together, long enough not to starve on a busy machine.
 const int kBufferFrames = 1024;
 
-int g_error = FMOD_ERR_NONE;
-
-bool g_pulled = false;
-
 // Mixes every playing source into out, block by block; returns how many
 // frames a source produced.
 int mix(float* out, int frames) {
@@ -52,15 +48,14 @@ void SDLCALL mixCallback(void*, Uint8* bytes, int length) {
 
 namespace soundlayer {
 
+const Seams* seams = nullptr;
+
 State& state() {
     // Never destroyed: a program that exits with the device still open must
     // not free what the callback thread may still be reading.
     static State* s = new State;
     return *s;
 }
-
-void setError(int code) { g_error = code; }
-void clearError() { g_error = FMOD_ERR_NONE; }
 
 void destroyModule(FMUSIC_MODULE* mod) {
     openmpt_module_destroy(mod->mod);
@@ -89,7 +84,7 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int) {
         setError(FMOD_ERR_INVALID_PARAM);
         return 0;
     }
-    if (g_pulled) {
+    if (s.pulled) {
         // No device: the program pulls the mixer at the rate it asked for.
         s.rate = mixrate;
         s.bufferFrames = kBufferFrames;
@@ -131,7 +126,7 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int) {
 
 int FSOUND_GetError(void) {
     soundlayer::enter("FSOUND_GetError");
-    return g_error;
+    return soundlayer::state().error;
 }
 
 void FSOUND_Close(void) {
@@ -154,8 +149,8 @@ void FSOUND_Close(void) {
 
 namespace soundpull {
 
-void setPulled(bool on) { g_pulled = on; }
-bool pulled() { return g_pulled; }
+void setPulled(bool on) { soundlayer::state().pulled = on; }
+bool pulled() { return soundlayer::state().pulled; }
 
 int pull(float* out, int frames) {
     State& s = soundlayer::state();

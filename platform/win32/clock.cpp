@@ -5,26 +5,21 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/internal.h"
 
-namespace {
-
-bool g_driven = false;
-DWORD g_drivenMs = 0;
-
-}  // namespace
-
 namespace win32clock {
 
 void drive(DWORD ms) {
-    g_driven = true;
-    g_drivenMs = ms;
+    win32layer::state().clockDriven = true;
+    win32layer::state().drivenMs = ms;
 }
 
-void release() { g_driven = false; }
+void release() { win32layer::state().clockDriven = false; }
 
 }  // namespace win32clock
 
 extern "C" DWORD WINAPI timeGetTime(void) {
-    if (g_driven) return g_drivenMs;
+    if (win32layer::state().clockDriven) return win32layer::state().drivenMs;
+    DWORD now;
+    if (win32layer::clockOverride(&now)) return now;
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
