@@ -41,6 +41,7 @@ struct State {
     std::vector<FSOUND_STREAM*> channels;  // the stream playing on each, or null
     std::vector<float> scratch;            // one source's block, in the callback
     int error = FMOD_ERR_NONE;             // FSOUND_GetError's answer; outlives FSOUND_Close
+    bool pulled = false;                   // no device: the program pulls the mixer (pull.h)
 };
 State& state();
 

@@ -69,6 +69,10 @@ struct State {
 
     // Dialogs alive now (dialog.cpp); modal dialogs may nest.
     std::vector<DialogState*> dialogs;
+
+    // The clock, when the program drives it (clock.cpp, clock.h).
+    bool clockDriven = false;
+    DWORD drivenMs = 0;
 };
 State& state();
 

@@ -1,15 +1,19 @@
 // The sound layer through its own calls, on SDL's dummy audio driver, with
 // the mixed output captured from the device callback.
 #include <gtest/gtest.h>
+#include <SDL.h>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/sound/pull.h"
 #include "platform/sound/sound_api.h"
 #include "platform/sound/testing.h"
 #include "tests/sound/sound_files.h"
@@ -152,6 +156,36 @@ TEST_F(SoundLayer, PlayingModuleSoundsStoppedModuleIsSilentAndPlayRestarts) {
     EXPECT_EQ(0, FMUSIC_FreeSong(mod));
     EXPECT_EQ(FMOD_ERR_INVALID_PARAM, FSOUND_GetError());
     EXPECT_EQ(-1, FMUSIC_PlaySong(mod));
+}
+
+TEST_F(SoundLayer, PulledMixerOpensNoDeviceAndGivesTheSameSoundInAnyPieces) {
+    soundpull::setPulled(true);
+    init();
+    EXPECT_EQ(0u, SDL_WasInit(SDL_INIT_AUDIO)) << "no audio device when pulled";
+    FMUSIC_MODULE* mod = FMUSIC_LoadSong((builtDataDir() + "/velmora.xm").c_str());
+    ASSERT_NE(nullptr, mod);
+    ASSERT_NE(-1, FMUSIC_PlaySong(mod));
+
+    // A second at 60 frames a second, then the same second again in one piece.
+    std::vector<float> pieces(44100 * 2), whole(44100 * 2);
+    for (int frame = 0; frame < 60; ++frame)
+        ASSERT_EQ(735, soundpull::pull(&pieces[static_cast<size_t>(frame) * 735 * 2], 735));
+    ASSERT_NE(-1, FMUSIC_PlaySong(mod));
+    ASSERT_EQ(44100, soundpull::pull(whole.data(), 44100));
+    EXPECT_GT(peak(whole), 0.01f);
+    // The same sound, but for the float rounding of the decoder's blocks.
+    float worst = 0;
+    for (size_t i = 0; i < whole.size(); ++i) worst = std::max(worst, std::fabs(whole[i] - pieces[i]));
+    EXPECT_LT(worst, 1e-5f);
+
+    // The song ends with the show: fewer frames than asked, then none.
+    long total = 44100;
+    std::vector<float> block(4096 * 2);
+    int got;
+    while ((got = soundpull::pull(block.data(), 4096)) == 4096) total += got;
+    total += got;
+    EXPECT_NEAR(147.858, total / 44100.0, 0.05);
+    EXPECT_EQ(0, soundpull::pull(block.data(), 4096));
 }
 
 TEST_F(SoundLayer, ModuleIsReadWholeWhenLoaded) {
