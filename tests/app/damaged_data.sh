@@ -58,6 +58,8 @@ run() {
     else
         sleep "$wait_s"
     fi
+    ended=""
+    kill -0 $pid 2>/dev/null || ended=", ended by itself"
     kill -INT $pid 2>/dev/null
     waited=0
     while kill -0 $pid 2>/dev/null && [ $waited -lt 240 ]; do sleep 0.5; waited=$((waited + 1)); done
@@ -87,8 +89,12 @@ run() {
         sed 's/^/    | /' "$err" | head -n 40
     else
         shown=""
-        [ -n "$probe" ] && shown=", $(tail -n1 "$frames" 2>/dev/null | awk '{print $2 + 1}') frames or more"
-        echo "ok   $label (exit $code$shown)"
+        if [ -n "$probe" ]; then
+            last=$(tail -n1 "$frames" 2>/dev/null | awk '{print $2 + 1}')
+            shown=", no frame"
+            [ -n "$last" ] && shown=", $last frames or more"
+        fi
+        echo "ok   $label (exit $code$shown$ended)"
     fi
     [ -n "$msgs" ] && echo "$msgs"
 }
