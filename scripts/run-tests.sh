@@ -67,6 +67,8 @@ summary() {
             /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / {
                 if ($0 ~ /\*\*\*Skipped/) s++; else if ($0 ~ / Passed +[0-9.]+ sec/) p++; else f++
             }
+            # A script that is not CTest closes with "N passed, N failed".
+            /^[0-9]+ passed, [0-9]+ failed$/ { p += $1; f += $3 }
             END { if (p + f + s) printf "%d passed, %d failed, %d skipped", p, f, s; else printf "no tests run" }
         ' "$log")
         outcome=passed
