@@ -157,9 +157,10 @@ fetch() {
     exit 1
 }
 
+# Optimised, without debugging information: the program ships stripped.
 configure_host() {
     ./configure --host=$host --prefix="$prefix" --disable-shared --enable-static \
-        CC=$cc CXX=$cxx CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib" "$@"
+        CC=$cc CXX=$cxx CFLAGS=-O2 CXXFLAGS=-O2 CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib" "$@"
 }
 
 cmake_host() {
