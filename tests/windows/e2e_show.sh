@@ -47,6 +47,7 @@ cleanup() {
     rm -rf "$work/prefix"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 
 shot() {  # file
     import -display "$DISPLAY" -window root "$work/$1" 2>/dev/null
