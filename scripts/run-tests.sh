@@ -1,8 +1,9 @@
 #!/bin/sh
-# Installs what is missing, then runs every test phase: a plain build and one
+# Installs what is missing, then runs every test phase: a plain build, one
 # with AddressSanitizer and UndefinedBehaviorSanitizer, each fuzzer for a
-# minute, and the sanitized show headless on a sample of damaged data files
-# and crafted scenes. A failed phase never
+# minute, the sanitized show headless on a sample of damaged data files and
+# crafted scenes, and the Windows build (the release archive) with its tests
+# under Wine. A failed phase never
 # stops the ones after it; the summary at the end gives each phase's outcome,
 # its test counts and the tests that skipped themselves, with their reasons.
 # The exit status is non-zero when any phase failed.
@@ -92,5 +93,14 @@ phase "fuzzers" ./scripts/fuzz.sh 60
 crafted=tests/fuzz/scene/regressions
 phase "damaged data" tests/app/damaged_data.sh build-asan sample $crafted/face-corner-past-points.3ds \
     $crafted/material-group-face-past-faces.3ds $crafted/not-a-scene-chunk.3ds $crafted/zero-length-chunk.3ds
+
+# windows_build_and_test: the archive in one command, then every Windows test
+# program, and the tests under Wine.
+windows_build_and_test() {
+    ./scripts/build-windows.sh &&
+        cmake --build build-win32 -j$jobs &&
+        run_ctest build-win32 --timeout 600
+}
+phase "windows under wine" windows_build_and_test
 
 summary
