@@ -17,11 +17,18 @@ namespace {
 // No module comes near this; a larger file is refused unread.
 const size_t kMaxModuleBytes = size_t(64) << 20;
 
-// Reads the file whole; an error code, or 0. Only a regular file is read:
-// opening does not wait for a writer, so a named pipe is refused, not
+#ifdef _WIN32
+// Every byte as it is in the file.
+const int kOpenFlags = O_RDONLY | O_BINARY;
+#else
+// Opening does not wait for a writer, so a named pipe is refused, not
 // waited on.
+const int kOpenFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+#endif
+
+// Reads the file whole; an error code, or 0. Only a regular file is read.
 int readWhole(const char* name, std::vector<char>& data) {
-    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = open(name, kOpenFlags);
     if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? FMOD_ERR_FILE_NOT_FOUND : FMOD_ERR_FILE_LOAD;
     struct stat info;
     int code = 0;

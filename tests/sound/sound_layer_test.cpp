@@ -39,12 +39,14 @@ std::vector<float> listen(size_t frames) {
     return soundtest::takeCaptured();
 }
 
+#if !defined(_WIN32)
 std::string fifo(const std::string& name) {
     std::string path = scratchDir() + "/" + name;
     std::filesystem::remove(path);
     EXPECT_EQ(0, mkfifo(path.c_str(), 0600)) << path;
     return path;
 }
+#endif
 
 // A file of that size whose bytes take no room on disk.
 std::string sparse(const std::string& name, long size) {
@@ -120,15 +122,17 @@ TEST_F(SoundLayer, ModuleLoadFailuresCarryTheirCodes) {
         std::string path;
         int code;
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {scratchDir() + "/missing.xm", FMOD_ERR_FILE_NOT_FOUND},
         {scratchDir() + "/no/such/folder/x.xm", FMOD_ERR_FILE_NOT_FOUND},
         {writeBytes("text.xm", std::vector<char>(400, 'a')), FMOD_ERR_FILE_FORMAT},
         {writeBytes("empty.xm", {}), FMOD_ERR_FILE_FORMAT},
         {scratchDir(), FMOD_ERR_FILE_LOAD},  // a folder
-        {fifo("pipe.xm"), FMOD_ERR_FILE_LOAD},  // refused, not waited on for a writer
         {sparse("huge.xm", (64 << 20) + 1), FMOD_ERR_OUT_OF_MEMORY},
     };
+#if !defined(_WIN32)
+    cases.push_back({fifo("pipe.xm"), FMOD_ERR_FILE_LOAD});  // refused, not waited on for a writer
+#endif
     for (const Case& c : cases) {
         EXPECT_EQ(nullptr, FMUSIC_LoadSong(c.path.c_str())) << c.path;
         EXPECT_EQ(c.code, FSOUND_GetError()) << c.path;
