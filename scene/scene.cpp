@@ -121,16 +121,31 @@ static int faceInRange(const Lib3dsMesh* mesh, const Lib3dsFace* face) {
     return 1;
 }
 
+// What the list being compiled has already set, so that a face repeats none
+// of it: Mesa joins the triangles of consecutive faces into one draw only
+// when no other command stands between them.
+struct ListRecording {
+    int coloursSet;                  // the material colours
+    const Lib3dsMaterial* boundFor;  // the material whose texture is bound
+    int opaqueSet;                   // the opaque switch, not undone since
+};
+
 // Records one face's material colours, texture, opaque/additive switch and
 // triangle into the list being compiled.
 static void recordFace(const Lib3dsMesh* mesh, const Lib3dsFace* face, const Lib3dsMaterial* material,
-                       int* additive) {
-    glMaterialfv(GL_FRONT, GL_AMBIENT, kAmbient);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, kDiffuse);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, kSpecular);
+                       int* additive, ListRecording* list) {
+    if (!list->coloursSet) {
+        glMaterialfv(GL_FRONT, GL_AMBIENT, kAmbient);
+        glMaterialfv(GL_FRONT, GL_DIFFUSE, kDiffuse);
+        glMaterialfv(GL_FRONT, GL_SPECULAR, kSpecular);
+        list->coloursSet = 1;
+    }
 
     // A face without a material binds nothing and is drawn opaque.
-    if (material) g_textures->bindByName(material->texture1_map.name);
+    if (material && material != list->boundFor) {
+        g_textures->bindByName(material->texture1_map.name);
+        list->boundFor = material;
+    }
     if (material && material->transparency != 0.0f) {
         if (*additive == 0) {
             glEnable(GL_BLEND);
@@ -140,11 +155,15 @@ static void recordFace(const Lib3dsMesh* mesh, const Lib3dsFace* face, const Lib
             glDisable(GL_DEPTH_TEST);
             *additive = 1;
         }
+        list->opaqueSet = 0;
     } else {
-        glDisable(GL_BLEND);
-        glEnable(GL_LIGHTING);
-        glEnable(GL_CULL_FACE);
-        glEnable(GL_DEPTH_TEST);
+        if (!list->opaqueSet) {
+            glDisable(GL_BLEND);
+            glEnable(GL_LIGHTING);
+            glEnable(GL_CULL_FACE);
+            glEnable(GL_DEPTH_TEST);
+            list->opaqueSet = 1;
+        }
         *additive = 0;
     }
 
@@ -184,12 +203,13 @@ int Scene::renderNode(Lib3dsNode* node) {
         if (lib3ds_matrix_inv(inverse)) glMultMatrixf(&inverse[0][0]);
 
         Lib3dsMaterial* material = 0;
+        ListRecording list = {0, 0, 0};
         for (Lib3dsDword i = 0; i < mesh->faces; i++) {
             Lib3dsFace* face = &mesh->faceL[i];
             if (face->material[0] != '\0') material = lib3ds_file_material_by_name(file, face->material);
             // A face indexing past the points or texels is left out whole.
             if (!faceInRange(mesh, face)) continue;
-            recordFace(mesh, face, material, &additive);
+            recordFace(mesh, face, material, &additive, &list);
         }
         glEndList();
     }

@@ -9,7 +9,9 @@ libgtest-dev
 libsdl2-dev libgtk-3-dev
 libopenmpt-dev libsndfile1-dev
 lib3ds-dev libpng-dev zlib1g-dev
+assimp-testmodels
 libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
 xvfb xauth xdotool x11-utils openbox imagemagick
 g++-mingw-w64-i686
 openmpt123 xmp sox

@@ -3,7 +3,6 @@
 // only plain data and every buffer is owned by the caller, which frees it on
 // every path.
 #include "platform/glpng/glpng.h"
-#include "platform/glpng/testing.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -17,9 +16,14 @@
 #include <cstring>
 #include <system_error>
 
-namespace {
+namespace glpnglayer {
 
-long g_openCount = 0;
+// Files pngBind has tried to open; read by the testing library.
+long openCount = 0;
+
+}  // namespace glpnglayer
+
+namespace {
 
 const double kScreenGamma = 2.2;
 // Assumed for files without gAMA or sRGB: what a 2.2 screen shows unchanged.
@@ -210,7 +214,7 @@ unsigned int pngBind(const char* filename, int mipmap, int trans, pngInfo* info,
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magfilter);
     if (!filename) return 0;
 
-    ++g_openCount;
+    ++glpnglayer::openCount;
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) return 0;
     Image image;
@@ -224,4 +228,3 @@ unsigned int pngBind(const char* filename, int mipmap, int trans, pngInfo* info,
     return ok ? texture : 0;
 }
 
-long glpngtest::openCount() { return g_openCount; }

@@ -1,8 +1,9 @@
-// FSOUND_Init, FSOUND_GetError, FSOUND_Close and the device callback that
-// mixes the playing module and streams.
+// FSOUND_Init, FSOUND_GetError, FSOUND_Close and the mixer of the playing
+// module and streams, run by the device callback or pulled by the program.
 #include <algorithm>
 
 #include "platform/sound/internal.h"
+#include "platform/sound/pull.h"
 
 namespace {
 
@@ -10,14 +11,13 @@ namespace {
 // together, long enough not to starve on a busy machine.
 const int kBufferFrames = 1024;
 
-int g_error = FMOD_ERR_NONE;
-
-void SDLCALL mixCallback(void*, Uint8* bytes, int length) {
+// Mixes every playing source into out, block by block; returns how many
+// frames a source produced.
+int mix(float* out, int frames) {
     soundlayer::State& s = soundlayer::state();
-    float* out = reinterpret_cast<float*>(bytes);
-    const int frames = length / static_cast<int>(2 * sizeof(float));
     std::fill(out, out + frames * 2, 0.0f);
 
+    int produced = 0;
     for (int done = 0; done < frames;) {
         const int n = std::min(frames - done, s.bufferFrames);
         float* block = out + done * 2;
@@ -25,20 +25,30 @@ void SDLCALL mixCallback(void*, Uint8* bytes, int length) {
             if (!m->playing) continue;
             const size_t got = openmpt_module_read_interleaved_float_stereo(m->mod, s.rate, n, s.scratch.data());
             for (size_t i = 0; i < got * 2; ++i) block[i] += s.scratch[i];
+            produced = std::max(produced, done + static_cast<int>(got));
             if (got < static_cast<size_t>(n)) m->playing = false;  // the song has ended
         }
         for (FSOUND_STREAM* stream : s.channels) {
-            if (stream && stream->playing) soundlayer::mixStream(stream, block, n);
+            if (!stream || !stream->playing) continue;
+            soundlayer::mixStream(stream, block, n);
+            produced = std::max(produced, done + n);
         }
         done += n;
     }
     for (int i = 0; i < frames * 2; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
     soundlayer::tap(out, frames);
+    return produced;
+}
+
+void SDLCALL mixCallback(void*, Uint8* bytes, int length) {
+    mix(reinterpret_cast<float*>(bytes), length / static_cast<int>(2 * sizeof(float)));
 }
 
 }  // namespace
 
 namespace soundlayer {
+
+const Seams* seams = nullptr;
 
 State& state() {
     // Never destroyed: a program that exits with the device still open must
@@ -46,9 +56,6 @@ State& state() {
     static State* s = new State;
     return *s;
 }
-
-void setError(int code) { g_error = code; }
-void clearError() { g_error = FMOD_ERR_NONE; }
 
 void destroyModule(FMUSIC_MODULE* mod) {
     openmpt_module_destroy(mod->mod);
@@ -76,6 +83,16 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int) {
     if (mixrate < 8000 || mixrate > 192000 || maxsoftwarechannels < 0 || maxsoftwarechannels > 256) {
         setError(FMOD_ERR_INVALID_PARAM);
         return 0;
+    }
+    if (s.pulled) {
+        // No device: the program pulls the mixer at the rate it asked for.
+        s.rate = mixrate;
+        s.bufferFrames = kBufferFrames;
+        s.scratch.assign(static_cast<size_t>(s.bufferFrames) * 2, 0.0f);
+        s.channels.assign(static_cast<size_t>(maxsoftwarechannels), nullptr);
+        s.initialised = true;
+        soundlayer::clearError();
+        return 1;
     }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         setError(FMOD_ERR_OUTPUT_INIT);
@@ -109,7 +126,7 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int) {
 
 int FSOUND_GetError(void) {
     soundlayer::enter("FSOUND_GetError");
-    return g_error;
+    return soundlayer::state().error;
 }
 
 void FSOUND_Close(void) {
@@ -117,7 +134,8 @@ void FSOUND_Close(void) {
     State& s = soundlayer::state();
     if (!s.initialised) return;
     // Closing the device ends the callback thread; then nothing reads the lists.
-    SDL_CloseAudioDevice(s.device);
+    const bool hadDevice = s.device != 0;
+    if (hadDevice) SDL_CloseAudioDevice(s.device);
     s.device = 0;
     for (FMUSIC_MODULE* m : s.modules) soundlayer::destroyModule(m);
     for (FSOUND_STREAM* stream : s.streams) soundlayer::destroyStream(stream);
@@ -125,6 +143,24 @@ void FSOUND_Close(void) {
     s.streams.clear();
     s.channels.clear();
     s.scratch.clear();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (hadDevice) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     s.initialised = false;
 }
+
+namespace soundpull {
+
+void setPulled(bool on) { soundlayer::state().pulled = on; }
+bool pulled() { return soundlayer::state().pulled; }
+
+int pull(float* out, int frames) {
+    State& s = soundlayer::state();
+    if (frames <= 0) return 0;
+    if (!s.initialised || s.device) {
+        // Closed, or a device is mixing: the program gets silence.
+        std::fill(out, out + frames * 2, 0.0f);
+        return 0;
+    }
+    return mix(out, frames);
+}
+
+}  // namespace soundpull

@@ -28,8 +28,9 @@ struct FSOUND_STREAM {
 
 namespace soundlayer {
 
-// The layer while FSOUND_Init holds: the device and what is open. Everything
-// the callback reads is changed only with the device locked.
+// Everything the layer holds: the device and what is open while FSOUND_Init
+// holds, and the last error. Everything the callback reads is changed only
+// with the device locked; a fresh State is the layer as at process start.
 struct State {
     bool initialised = false;
     SDL_AudioDeviceID device = 0;
@@ -39,13 +40,32 @@ struct State {
     std::vector<FSOUND_STREAM*> streams;
     std::vector<FSOUND_STREAM*> channels;  // the stream playing on each, or null
     std::vector<float> scratch;            // one source's block, in the callback
+    int error = FMOD_ERR_NONE;             // FSOUND_GetError's answer; outlives FSOUND_Close
+    bool pulled = false;                   // no device: the program pulls the mixer (pull.h)
 };
 State& state();
 
-// Logs the call by name; false (with the code set) when a test asked it to fail.
-bool enter(const char* name);
-void setError(int code);
-void clearError();
+inline void setError(int code) { state().error = code; }
+inline void clearError() { state().error = FMOD_ERR_NONE; }
+
+// Where a test may step in. Null in the program, so every call goes straight
+// through: no log, no lock, no allocation. The testing library
+// (velmora_sound_testing) fills it when it is linked in.
+struct Seams {
+    // On entry to the named call; false makes it fail with *code.
+    bool (*enter)(const char* name, int* code);
+    // Every block the device mixes, as interleaved stereo frames; on the device's thread.
+    void (*mixed)(const float* samples, int frames);
+};
+extern const Seams* seams;
+
+// Says whether the named call may go on; a test may make it fail, with its code set.
+inline bool enter(const char* name) {
+    int code = FMOD_ERR_NONE;
+    if (!seams || seams->enter(name, &code)) return true;
+    setError(code);
+    return false;
+}
 
 // Runs fn with the device callback held off.
 template <typename Fn>
@@ -65,8 +85,10 @@ void destroyStream(FSOUND_STREAM* stream);
 // rate); marks it finished once its file is read out.
 void mixStream(FSOUND_STREAM* stream, float* out, int frames);
 
-// Hands the mixed block to a test's capture, if one is on.
-void tap(const float* samples, int frames);
+// Hands the mixed block to a test, if one listens.
+inline void tap(const float* samples, int frames) {
+    if (seams) seams->mixed(samples, frames);
+}
 
 }  // namespace soundlayer
 

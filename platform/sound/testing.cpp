@@ -1,4 +1,6 @@
-// The call log, the fault seam and the output capture.
+// The testing interface of the sound layer: the seams filled in, the call
+// log, faults and the output capture. Linked into tests only
+// (velmora_sound_testing).
 #include "platform/sound/testing.h"
 
 #include <chrono>
@@ -10,70 +12,82 @@
 
 namespace {
 
-std::vector<std::string> g_log;
-std::map<std::string, int> g_faults;
+// The testing library's own state, in one record beside the layer's.
+struct TestState {
+    std::vector<std::string> log;    // calls made, by name
+    std::map<std::string, int> faults;  // the next call of each name fails with the code
+    bool capturing = false;
+    std::vector<float> samples;      // captured interleaved stereo frames
+};
 
-// The capture is filled on the device thread and read on the test's.
+TestState& testState() {
+    static TestState s;
+    return s;
+}
+
+// The capture is filled on the device thread and read on the test's: both
+// take this lock for capturing and samples.
 std::mutex g_captureMutex;
 std::condition_variable g_captured;
-bool g_capturing = false;
-std::vector<float> g_samples;
 
-}  // namespace
-
-namespace soundlayer {
-
-bool enter(const char* name) {
-    g_log.push_back(name);
-    auto fault = g_faults.find(name);
-    if (fault == g_faults.end()) return true;
-    setError(fault->second);
-    g_faults.erase(fault);
+bool enter(const char* name, int* code) {
+    TestState& s = testState();
+    s.log.push_back(name);
+    auto fault = s.faults.find(name);
+    if (fault == s.faults.end()) return true;
+    *code = fault->second;
+    s.faults.erase(fault);
     return false;
 }
 
-void tap(const float* samples, int frames) {
+void mixed(const float* samples, int frames) {
     std::lock_guard<std::mutex> lock(g_captureMutex);
-    if (!g_capturing) return;
-    g_samples.insert(g_samples.end(), samples, samples + frames * 2);
+    TestState& s = testState();
+    if (!s.capturing) return;
+    s.samples.insert(s.samples.end(), samples, samples + frames * 2);
     g_captured.notify_all();
 }
 
-}  // namespace soundlayer
+const soundlayer::Seams kSeams = {enter, mixed};
+
+// In place before main(): a test program logs every call from its first.
+struct InstallSeams {
+    InstallSeams() { soundlayer::seams = &kSeams; }
+} installSeams;
+
+}  // namespace
 
 namespace soundtest {
 
 void reset() {
+    // Closing stops the device thread; nothing reads the state after it.
     FSOUND_Close();
-    soundlayer::clearError();
-    g_faults.clear();
-    g_log.clear();
+    soundlayer::state() = soundlayer::State();
     std::lock_guard<std::mutex> lock(g_captureMutex);
-    g_capturing = false;
-    g_samples.clear();
+    testState() = TestState();
 }
 
-void failNextCall(const std::string& name, int code) { g_faults[name] = code; }
+void failNextCall(const std::string& name, int code) { testState().faults[name] = code; }
 
-const std::vector<std::string>& callLog() { return g_log; }
-void clearCallLog() { g_log.clear(); }
+const std::vector<std::string>& callLog() { return testState().log; }
+void clearCallLog() { testState().log.clear(); }
 
 void captureOutput(bool on) {
     std::lock_guard<std::mutex> lock(g_captureMutex);
-    g_capturing = on;
+    testState().capturing = on;
 }
 
 std::vector<float> takeCaptured() {
     std::lock_guard<std::mutex> lock(g_captureMutex);
     std::vector<float> taken;
-    taken.swap(g_samples);
+    taken.swap(testState().samples);
     return taken;
 }
 
 bool waitForCapturedFrames(size_t frames, int timeoutMs) {
     std::unique_lock<std::mutex> lock(g_captureMutex);
     return g_captured.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                               [&] { return g_samples.size() >= frames * 2; });
+                               [&] { return testState().samples.size() >= frames * 2; });
 }
 
 int deviceRate() { return soundlayer::state().initialised ? soundlayer::state().rate : 0; }

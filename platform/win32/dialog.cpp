@@ -4,40 +4,23 @@
 
 #include "platform/win32/dialog_state.h"
 
-#ifndef SWP_NOMOVE
-#define SWP_NOMOVE 0x0002
-#endif
-#ifndef SWP_NOZORDER
-#define SWP_NOZORDER 0x0004
-#endif
-#ifndef HWND_NOTOPMOST
-#define HWND_NOTOPMOST ((HWND)-2)
-#endif
-#ifndef BN_CLICKED
-#define BN_CLICKED 0
-#endif
-
 namespace {
 
+// The program's templates, registered as it starts; apart from the layer's
+// state, which tests reset.
 std::vector<const DialogTemplate*>& templates() {
     static std::vector<const DialogTemplate*> list;
     return list;
 }
 
-// The dialogs alive now; modal dialogs may nest.
-std::vector<DialogState*>& dialogs() {
-    static std::vector<DialogState*> list;
-    return list;
-}
-
 DialogState* liveDialog(HWND window) {
     if (!window) return nullptr;
-    for (DialogState* d : dialogs())
+    for (DialogState* d : win32layer::state().dialogs)
         if (&d->window == window) return d;
     return nullptr;
 }
 
-DWORD buttonKind(const DialogControl& control) { return control.item->style & 0x0F; }
+DWORD buttonKind(const DialogControl& control) { return control.item->style & BS_TYPEMASK; }
 
 bool isPushButton(const DialogControl& control) {
     DWORD kind = buttonKind(control);
@@ -103,18 +86,12 @@ bool createDialog(DialogState& dialog, const DialogTemplate* dialogTemplate, DLG
         if (kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON && kind != BS_AUTOCHECKBOX) return false;
         dialog.controls.push_back(control);
     }
-    dialogs().push_back(&dialog);
+    state().dialogs.push_back(&dialog);
     return true;
 }
 
 void destroyDialog(DialogState& dialog) {
-    std::vector<DialogState*>& list = dialogs();
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (list[i] == &dialog) {
-            list.erase(list.begin() + static_cast<long>(i));
-            break;
-        }
-    }
+    forget(state().dialogs, &dialog);
 }
 
 int controlIndex(const DialogState& dialog, int id) {
@@ -197,7 +174,8 @@ extern "C" INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND, 
     if (!dialogTemplate) return -1;
 
     INT_PTR result = -1;
-    if (win32layer::runScriptedDialog(dialogTemplate, dialogProc, initParam, &result)) return result;
+    if (win32layer::seams && win32layer::seams->dialog(dialogTemplate, dialogProc, initParam, &result))
+        return result;
     if (win32layer::headless() || !win32layer::dialogDisplayReady()) return -1;
 
     DialogState dialog;

@@ -192,7 +192,7 @@ bool openDialogView(DialogState& dialog) {
         const DialogItemTemplate& item = *dialog.controls[i].item;
         std::string text = plainText(item.text ? item.text : "");
         GtkWidget* widget;
-        DWORD kind = item.style & 0x0F;
+        DWORD kind = item.style & BS_TYPEMASK;
         if (kind == BS_AUTOCHECKBOX) {
             widget = gtk_check_button_new_with_label(text.c_str());
         } else {
@@ -227,7 +227,7 @@ void updateDialogView(DialogState& dialog) {
     view->updating = true;
     GtkWindow* window = GTK_WINDOW(view->window);
     for (size_t i = 0; i < dialog.controls.size(); ++i) {
-        if ((dialog.controls[i].item->style & 0x0F) != BS_AUTOCHECKBOX) continue;
+        if ((dialog.controls[i].item->style & BS_TYPEMASK) != BS_AUTOCHECKBOX) continue;
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(view->widgets[i]),
                                      dialog.controls[i].check == BST_CHECKED);
     }

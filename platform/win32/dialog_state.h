@@ -69,11 +69,6 @@ void closeDialogView(DialogState& dialog);
 // Shows the state in the dialog's window, if it has one.
 void updateDialogView(DialogState& dialog);
 
-// A test's scripted input for the next dialog (dialog_testing.cpp): when one
-// is waiting, runs the dialog on it without a display and returns true.
-bool runScriptedDialog(const DialogTemplate* dialogTemplate, DLGPROC proc, LPARAM param,
-                       INT_PTR* result);
-
 }  // namespace win32layer
 
 #endif

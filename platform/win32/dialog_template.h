@@ -6,23 +6,6 @@
 
 #include "platform/win32/win32_api.h"
 
-// The resource compiler's language ids.
-#ifndef MAKELANGID
-#define MAKELANGID(primary, sub) ((((WORD)(sub)) << 10) | (WORD)(primary))
-#endif
-#ifndef LANG_NEUTRAL
-#define LANG_NEUTRAL 0x00
-#endif
-#ifndef LANG_FRENCH
-#define LANG_FRENCH 0x0c
-#endif
-#ifndef SUBLANG_NEUTRAL
-#define SUBLANG_NEUTRAL 0x00
-#endif
-#ifndef SUBLANG_FRENCH
-#define SUBLANG_FRENCH 0x01
-#endif
-
 // One control; position and size in dialog units.
 struct DialogItemTemplate {
     const char* text;

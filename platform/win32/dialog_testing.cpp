@@ -3,11 +3,9 @@
 
 #include "platform/win32/dialog_state.h"
 #include "platform/win32/dialog_testing.h"
+#include "platform/win32/testing_state.h"
 
 namespace {
-
-bool g_scripted = false;
-std::vector<win32test::DialogInput> g_script;
 
 void feed(DialogState& dialog, const win32test::DialogInput& input) {
     switch (input.kind) {
@@ -25,38 +23,24 @@ void feed(DialogState& dialog, const win32test::DialogInput& input) {
 
 }  // namespace
 
-namespace win32layer {
+namespace win32test {
 
-bool runScriptedDialog(const DialogTemplate* dialogTemplate, DLGPROC proc, LPARAM param,
-                       INT_PTR* result) {
-    if (!g_scripted) return false;
-    g_scripted = false;
-    std::vector<win32test::DialogInput> script;
-    script.swap(g_script);
-
+INT_PTR runDialogScript(const DialogTemplate* dialogTemplate, DLGPROC proc, LPARAM param,
+                        const std::vector<DialogInput>& script) {
     DialogState dialog;
-    *result = -1;
-    if (createDialog(dialog, dialogTemplate, proc)) {
-        initDialog(dialog, param);
-        activateDialog(dialog);
+    INT_PTR result = -1;
+    if (win32layer::createDialog(dialog, dialogTemplate, proc)) {
+        win32layer::initDialog(dialog, param);
+        win32layer::activateDialog(dialog);
         for (size_t i = 0; i < script.size() && !dialog.ended; ++i) feed(dialog, script[i]);
         if (dialog.ended)
-            *result = dialog.result;
+            result = dialog.result;
         else
             std::fprintf(stderr, "scripted dialog: the input ran out before the dialog ended\n");
     }
-    destroyDialog(dialog);
-    return true;
+    win32layer::destroyDialog(dialog);
+    return result;
 }
-
-void resetDialogs() {
-    g_scripted = false;
-    g_script.clear();
-}
-
-}  // namespace win32layer
-
-namespace win32test {
 
 DialogInput dialogClick(int controlId) { return {DialogInput::Click, controlId, false, false}; }
 DialogInput dialogKey(int virtualKey, bool shift, bool alt) {
@@ -65,8 +49,8 @@ DialogInput dialogKey(int virtualKey, bool shift, bool alt) {
 DialogInput dialogClose() { return {DialogInput::Close, 0, false, false}; }
 
 void scriptNextDialog(const std::vector<DialogInput>& inputs) {
-    g_scripted = true;
-    g_script = inputs;
+    testState().dialogScripted = true;
+    testState().dialogScript = inputs;
 }
 
 HeadlessDialog::HeadlessDialog(int templateId, DLGPROC proc, LPARAM param)

@@ -7,32 +7,24 @@
 
 #include "platform/win32/internal.h"
 
-namespace {
-
-bool g_granted = false;
-int g_width = 0;
-int g_height = 0;
-
-}  // namespace
-
 namespace win32layer {
 
 bool fullScreenGranted(int* width, int* height) {
-    if (!g_granted) return false;
-    *width = g_width;
-    *height = g_height;
+    const State& s = state();
+    if (!s.fullScreenGranted) return false;
+    *width = s.pictureWidth;
+    *height = s.pictureHeight;
     return true;
 }
-
-void resetDisplay() { g_granted = false; }
 
 }  // namespace win32layer
 
 extern "C" LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     if (!win32layer::enter(mode ? "ChangeDisplaySettingsA" : "ChangeDisplaySettingsA(restore)"))
         return DISP_CHANGE_FAILED;
+    win32layer::State& s = win32layer::state();
     if (!mode) {
-        g_granted = false;
+        s.fullScreenGranted = false;
         return DISP_CHANGE_SUCCESSFUL;
     }
     // Only full-screen requests are served; a lasting desktop change never is.
@@ -49,9 +41,9 @@ extern "C" LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     SDL_DisplayMode desktop;
     if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0)
         return DISP_CHANGE_FAILED;
-    g_granted = true;
-    g_width = width;
-    g_height = height;
+    s.fullScreenGranted = true;
+    s.pictureWidth = width;
+    s.pictureHeight = height;
     return DISP_CHANGE_SUCCESSFUL;
 }
 

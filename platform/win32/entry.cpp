@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/win32/data_home.h"
 #include "platform/win32/win32_api.h"
 
 static HINSTANCE__* processInstance() {
@@ -11,7 +12,7 @@ static HINSTANCE__* processInstance() {
     return reinterpret_cast<HINSTANCE__*>(&instance);
 }
 
-int main(int, char**) {
+int main(int, char** argv) {
     const char* driver = std::getenv("SDL_VIDEODRIVER");
     const char* x = std::getenv("DISPLAY");
     const char* wl = std::getenv("WAYLAND_DISPLAY");
@@ -19,13 +20,16 @@ int main(int, char**) {
         std::fprintf(stderr,
                      "velmora: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                      "Run it on a desktop, or under a virtual X server:\n"
-                     "    xvfb-run -a -s \"-screen 0 1024x768x24\" ./velmora\n"
-                     "or with no screen at all: SDL_VIDEODRIVER=offscreen ./velmora\n");
+                     "    xvfb-run -a -s \"-screen 0 1024x768x24\" %s\n"
+                     "or with no screen at all: SDL_VIDEODRIVER=offscreen %s\n",
+                     argv[0], argv[0]);
         return 1;
     }
     // Ctrl+C and kill end the process as usual; SDL would turn them into a
     // quit event that no window asked for.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Installed, the show runs from its installed data wherever it is started.
+    datahome::enterInstalledDataHome();
     char commandLine[] = "";
     return WinMain(processInstance(), nullptr, commandLine, SW_SHOWNORMAL);
 }

@@ -9,20 +9,10 @@
 
 #include "platform/win32/internal.h"
 
-struct HGLRC__ {
-    SDL_GLContext sdl = nullptr;
-    HWND window = nullptr;  // the window it was made for
-    GLuint framebuffer = 0;
-    GLuint colour = 0;
-    GLuint depth = 0;
-    int pictureWidth = 0;
-    int pictureHeight = 0;
-};
-
 namespace {
 
-HGLRC g_current = nullptr;
-
+// The framebuffer calls GL 3.0 added, looked up for each context that
+// presents a full-screen picture.
 struct FramebufferCalls {
     PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
     PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
@@ -35,6 +25,23 @@ struct FramebufferCalls {
     PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
     PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
 };
+
+}  // namespace
+
+struct HGLRC__ {
+    SDL_GLContext sdl = nullptr;
+    HWND window = nullptr;  // the window it was made for
+    GLuint framebuffer = 0;
+    GLuint colour = 0;
+    GLuint depth = 0;
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    FramebufferCalls fb{};
+};
+
+using win32layer::state;
+
+namespace {
 
 bool loadFramebufferCalls(FramebufferCalls* f) {
     f->genFramebuffers = (PFNGLGENFRAMEBUFFERSPROC)SDL_GL_GetProcAddress("glGenFramebuffers");
@@ -54,26 +61,25 @@ bool loadFramebufferCalls(FramebufferCalls* f) {
            f->framebufferRenderbuffer && f->checkFramebufferStatus && f->blitFramebuffer;
 }
 
-FramebufferCalls g_fb;
-
 // Called with the context current.
 bool makePictureFramebuffer(HGLRC rc, int width, int height) {
-    if (!loadFramebufferCalls(&g_fb)) return false;
-    g_fb.genRenderbuffers(1, &rc->colour);
-    g_fb.bindRenderbuffer(GL_RENDERBUFFER, rc->colour);
-    g_fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
-    g_fb.genRenderbuffers(1, &rc->depth);
-    g_fb.bindRenderbuffer(GL_RENDERBUFFER, rc->depth);
-    g_fb.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
-    g_fb.genFramebuffers(1, &rc->framebuffer);
-    g_fb.bindFramebuffer(GL_FRAMEBUFFER, rc->framebuffer);
-    g_fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, rc->colour);
-    g_fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rc->depth);
-    if (g_fb.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        g_fb.bindFramebuffer(GL_FRAMEBUFFER, 0);
-        g_fb.deleteFramebuffers(1, &rc->framebuffer);
-        g_fb.deleteRenderbuffers(1, &rc->colour);
-        g_fb.deleteRenderbuffers(1, &rc->depth);
+    FramebufferCalls& fb = rc->fb;
+    if (!loadFramebufferCalls(&fb)) return false;
+    fb.genRenderbuffers(1, &rc->colour);
+    fb.bindRenderbuffer(GL_RENDERBUFFER, rc->colour);
+    fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
+    fb.genRenderbuffers(1, &rc->depth);
+    fb.bindRenderbuffer(GL_RENDERBUFFER, rc->depth);
+    fb.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
+    fb.genFramebuffers(1, &rc->framebuffer);
+    fb.bindFramebuffer(GL_FRAMEBUFFER, rc->framebuffer);
+    fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, rc->colour);
+    fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rc->depth);
+    if (fb.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        fb.bindFramebuffer(GL_FRAMEBUFFER, 0);
+        fb.deleteFramebuffers(1, &rc->framebuffer);
+        fb.deleteRenderbuffers(1, &rc->colour);
+        fb.deleteRenderbuffers(1, &rc->depth);
         rc->framebuffer = rc->colour = rc->depth = 0;
         return false;
     }
@@ -86,6 +92,7 @@ bool makePictureFramebuffer(HGLRC rc, int width, int height) {
 
 // Scales the picture onto the desktop, 4:3 kept, black beside it.
 void presentPicture(HGLRC rc) {
+    const FramebufferCalls& fb = rc->fb;
     int outW = 0, outH = 0;
     SDL_GL_GetDrawableSize(rc->window->sdl, &outW, &outH);
     int w = outW, h = outW * rc->pictureHeight / rc->pictureWidth;
@@ -95,44 +102,33 @@ void presentPicture(HGLRC rc) {
     }
     int x = (outW - w) / 2, y = (outH - h) / 2;
 
-    g_fb.bindFramebuffer(GL_READ_FRAMEBUFFER, rc->framebuffer);
-    g_fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    fb.bindFramebuffer(GL_READ_FRAMEBUFFER, rc->framebuffer);
+    fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     GLfloat clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
-    g_fb.blitFramebuffer(0, 0, rc->pictureWidth, rc->pictureHeight, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT,
+    fb.blitFramebuffer(0, 0, rc->pictureWidth, rc->pictureHeight, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT,
                          GL_LINEAR);
     SDL_GL_SwapWindow(rc->window->sdl);
-    g_fb.bindFramebuffer(GL_FRAMEBUFFER, rc->framebuffer);
-}
-
-void destroyContext(HGLRC rc) {
-    if (g_current == rc) {
-        SDL_GL_MakeCurrent(nullptr, nullptr);
-        g_current = nullptr;
-    }
-    // The framebuffer goes with the context.
-    if (rc->sdl) SDL_GL_DeleteContext(rc->sdl);
-    delete rc;
-}
-
-std::vector<HGLRC>& contexts() {
-    static std::vector<HGLRC> c;
-    return c;
+    fb.bindFramebuffer(GL_FRAMEBUFFER, rc->framebuffer);
 }
 
 }  // namespace
 
 namespace win32layer {
 
-void resetGl() {
-    while (!contexts().empty()) {
-        destroyContext(contexts().back());
-        contexts().pop_back();
+void releaseContext(HGLRC rc) {
+    State& s = state();
+    if (s.current == rc) {
+        SDL_GL_MakeCurrent(nullptr, nullptr);
+        s.current = nullptr;
     }
-    g_current = nullptr;
+    forget(s.contexts, rc);
+    // The framebuffer goes with the context.
+    if (rc->sdl) SDL_GL_DeleteContext(rc->sdl);
+    delete rc;
 }
 
 }  // namespace win32layer
@@ -179,28 +175,29 @@ extern "C" HGLRC WINAPI wglCreateContext(HDC dc) {
     HGLRC rc = new HGLRC__;
     rc->sdl = sdl;
     rc->window = dc->window;
-    contexts().push_back(rc);
+    state().contexts.push_back(rc);
     return rc;
 }
 
 extern "C" BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC rc) {
     if (!win32layer::enter(rc ? "wglMakeCurrent" : "wglMakeCurrent(none)")) return FALSE;
+    win32layer::State& s = state();
     if (!rc) {
-        if (g_current) SDL_GL_MakeCurrent(nullptr, nullptr);
-        g_current = nullptr;
+        if (s.current) SDL_GL_MakeCurrent(nullptr, nullptr);
+        s.current = nullptr;
         return TRUE;
     }
     if (!dc || !win32layer::liveWindow(dc->window)) return FALSE;
     bool known = false;
-    for (HGLRC c : contexts()) known = known || c == rc;
+    for (HGLRC c : s.contexts) known = known || c == rc;
     if (!known || rc->window != dc->window) return FALSE;
     if (SDL_GL_MakeCurrent(dc->window->sdl, rc->sdl) != 0) return FALSE;
-    g_current = rc;
+    s.current = rc;
     if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
     HWND w = dc->window;
     if (w->fullScreen && !rc->framebuffer && !makePictureFramebuffer(rc, w->clientWidth, w->clientHeight)) {
         SDL_GL_MakeCurrent(nullptr, nullptr);
-        g_current = nullptr;
+        s.current = nullptr;
         return FALSE;
     }
     return TRUE;
@@ -208,11 +205,9 @@ extern "C" BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC rc) {
 
 extern "C" BOOL WINAPI wglDeleteContext(HGLRC rc) {
     if (!win32layer::enter("wglDeleteContext")) return FALSE;
-    auto& all = contexts();
-    for (size_t i = 0; i < all.size(); ++i) {
-        if (all[i] == rc) {
-            all.erase(all.begin() + static_cast<long>(i));
-            destroyContext(rc);
+    for (HGLRC c : state().contexts) {
+        if (c == rc) {
+            win32layer::releaseContext(rc);
             return TRUE;
         }
     }
@@ -223,8 +218,9 @@ extern "C" BOOL WINAPI SwapBuffers(HDC dc) {
     win32layer::runSwapHook();
     if (!win32layer::enter("SwapBuffers")) return FALSE;
     if (!dc || !win32layer::liveWindow(dc->window)) return FALSE;
-    if (g_current && g_current->window == dc->window && g_current->framebuffer)
-        presentPicture(g_current);
+    HGLRC current = state().current;
+    if (current && current->window == dc->window && current->framebuffer)
+        presentPicture(current);
     else
         SDL_GL_SwapWindow(dc->window->sdl);
     return TRUE;

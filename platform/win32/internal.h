@@ -2,12 +2,17 @@
 #ifndef VELMORA_PLATFORM_WIN32_INTERNAL_H
 #define VELMORA_PLATFORM_WIN32_INTERNAL_H
 
+#include <algorithm>
+#include <deque>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "platform/win32/win32_api.h"
 
 struct SDL_Window;
-struct DialogState;  // owned by the dialog files
+struct DialogState;     // owned by the dialog files
+struct DialogTemplate;  // platform/win32/dialog_template.h
 
 struct HDC__ {
     HWND window;
@@ -29,11 +34,78 @@ struct HWND__ {
 
 namespace win32layer {
 
-// Logs the call by name and says whether a test asked it to fail.
-bool enter(const char* name);
+struct WindowClass {
+    WNDCLASSA wc;  // lpszClassName cleared: the class's key owns the name
+    std::string menuName;
+};
+
+// Everything the layer holds between calls, in one place: a fresh State is
+// the layer as at process start. (The program's dialog templates, registered
+// when it starts, are its resources and live apart.)
+struct State {
+    // Windows (window.cpp).
+    std::map<std::string, WindowClass> classes;
+    std::vector<HWND> windows;
+    HWND focus = nullptr;
+    int cursorCount = 0;        // ShowCursor's counter
+    bool screenSaverOff = false;
+
+    // The thread's message queue (messages.cpp).
+    std::deque<MSG> posted;  // PostMessageA
+    std::deque<MSG> input;   // translated from the window system
+    bool quit = false;       // PostQuitMessage was called
+    int quitCode = 0;
+
+    // Display mode (display.cpp): a granted full-screen picture size.
+    bool fullScreenGranted = false;
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+
+    // GL contexts (glcontext.cpp).
+    std::vector<HGLRC> contexts;
+    HGLRC current = nullptr;
+
+    // Dialogs alive now (dialog.cpp); modal dialogs may nest.
+    std::vector<DialogState*> dialogs;
+
+    // The clock, when the program drives it (clock.cpp, clock.h).
+    bool clockDriven = false;
+    DWORD drivenMs = 0;
+};
+State& state();
+
+// Where a test may step in. Null in the program, so every call goes straight
+// through: no log, no lookup, no allocation. The testing library
+// (velmora_win32_testing) fills it when it is linked in.
+struct Seams {
+    // On entry to the named call; false makes the call fail.
+    bool (*enter)(const char* name);
+    // Each returns true when the test supplies the result.
+    bool (*clock)(DWORD* now);
+    bool (*desktopMode)(int* width, int* height);
+    bool (*messageBox)(const char* caption, const char* text, UINT style);
+    bool (*dialog)(const DialogTemplate* dialogTemplate, DLGPROC proc, LPARAM param, INT_PTR* result);
+    // At the start of every SwapBuffers.
+    void (*beforeSwap)();
+};
+extern const Seams* seams;
+
+// Says whether the named call may go on (a test may make it fail).
+inline bool enter(const char* name) { return !seams || seams->enter(name); }
+// A clock or desktop mode set by a test; false when none.
+inline bool clockOverride(DWORD* now) { return seams && seams->clock(now); }
+inline bool desktopOverride(int* width, int* height) { return seams && seams->desktopMode(width, height); }
+// True when a test captured the box instead of it being shown.
+inline bool recordMessageBox(const char* caption, const char* text, UINT style) {
+    return seams && seams->messageBox(caption, text, style);
+}
+inline void runSwapHook() {
+    if (seams) seams->beforeSwap();
+}
+
 // SDL video is up; false when there is no display to use.
 bool videoReady();
-// True when a test captures boxes or when no display can show them.
+// True when no display can show a box or a dialog.
 bool headless();
 // The window a handle names, or null when it is not a live window.
 HWND liveWindow(HWND window);
@@ -47,22 +119,16 @@ void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool fullScreenGranted(int* width, int* height);
 // The screen saver is held off until a window procedure lets it run.
 void holdScreenSaver(bool off);
-bool screenSaverHeldOff();
-// Runs the test's per-frame hook, if any.
-void runSwapHook();
-// Clock override set by tests.
-bool clockOverride(DWORD* now);
-// Desktop mode set by tests; false when none.
-bool desktopOverride(int* width, int* height);
-// Whether message boxes are captured, and the capture itself.
-bool recordMessageBox(const char* caption, const char* text, UINT style);
+// Drops item from list, where it is there.
+template <typename T>
+void forget(std::vector<T>& list, T item) {
+    auto at = std::find(list.begin(), list.end(), item);
+    if (at != list.end()) list.erase(at);
+}
 
-// Each file's part of win32test::reset().
-void resetWindows();
-void resetMessages();
-void resetDisplay();
-void resetGl();
-void resetDialogs();
+// Frees a window or a GL context and drops it from the state.
+void releaseWindow(HWND window);
+void releaseContext(HGLRC context);
 
 }  // namespace win32layer
 

@@ -1,48 +1,19 @@
-// The layer's shared services: call log, test faults, SDL video start-up and
-// the testing interface.
+// The layer's shared services: its state, SDL video start-up, the screen
+// saver and whether anything can be shown.
 #include <SDL.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "platform/win32/internal.h"
-#include "platform/win32/testing.h"
-
-namespace {
-
-struct LayerState {
-    std::vector<std::string> log;
-    std::vector<std::string> faults;
-    bool captureBoxes = false;
-    std::vector<win32test::MessageBoxRecord> boxes;
-    bool clockSet = false;
-    DWORD clock = 0;
-    std::function<void()> swapHook;
-    int desktopWidth = 0;
-    int desktopHeight = 0;
-    bool screenSaverOff = false;
-};
-
-LayerState& state() {
-    static LayerState s;
-    return s;
-}
-
-}  // namespace
 
 namespace win32layer {
 
-bool enter(const char* name) {
-    LayerState& s = state();
-    s.log.emplace_back(name);
-    for (size_t i = 0; i < s.faults.size(); ++i) {
-        if (s.faults[i] == name) {
-            s.faults.erase(s.faults.begin() + static_cast<long>(i));
-            return false;
-        }
-    }
-    return true;
+const Seams* seams = nullptr;
+
+State& state() {
+    static State s;
+    return s;
 }
 
 bool videoReady() {
@@ -72,68 +43,4 @@ void holdScreenSaver(bool off) {
         SDL_EnableScreenSaver();
 }
 
-bool screenSaverHeldOff() { return state().screenSaverOff; }
-
-void runSwapHook() {
-    // Copy first: the hook may replace itself.
-    std::function<void()> hook = state().swapHook;
-    if (hook) hook();
-}
-
-bool clockOverride(DWORD* now) {
-    if (!state().clockSet) return false;
-    *now = state().clock;
-    return true;
-}
-
-bool desktopOverride(int* width, int* height) {
-    if (state().desktopWidth <= 0 || state().desktopHeight <= 0) return false;
-    *width = state().desktopWidth;
-    *height = state().desktopHeight;
-    return true;
-}
-
-bool recordMessageBox(const char* caption, const char* text, UINT style) {
-    if (!state().captureBoxes) return false;
-    state().boxes.push_back({caption ? caption : "", text ? text : "", style});
-    return true;
-}
-
 }  // namespace win32layer
-
-namespace win32test {
-
-void reset() {
-    win32layer::resetGl();
-    win32layer::resetWindows();
-    win32layer::resetMessages();
-    win32layer::resetDisplay();
-    win32layer::resetDialogs();
-    LayerState& s = state();
-    s = LayerState();
-}
-
-void captureMessageBoxes(bool on) { state().captureBoxes = on; }
-const std::vector<MessageBoxRecord>& messageBoxes() { return state().boxes; }
-
-void setClock(DWORD ms) {
-    state().clockSet = true;
-    state().clock = ms;
-}
-void releaseClock() { state().clockSet = false; }
-
-void failNextCall(const std::string& name) { state().faults.push_back(name); }
-
-const std::vector<std::string>& callLog() { return state().log; }
-void clearCallLog() { state().log.clear(); }
-
-void onSwapBuffers(std::function<void()> hook) { state().swapHook = std::move(hook); }
-
-bool screenSaverHeldOff() { return win32layer::screenSaverHeldOff(); }
-
-void setDesktopMode(int width, int height) {
-    state().desktopWidth = width;
-    state().desktopHeight = height;
-}
-
-}  // namespace win32test

@@ -2,17 +2,11 @@
 // procedure.
 #include <SDL.h>
 
-#include <deque>
-
 #include "platform/win32/internal.h"
-#include "platform/win32/testing.h"
+
+using win32layer::state;
 
 namespace {
-
-std::deque<MSG> g_posted;  // PostMessageA
-std::deque<MSG> g_input;   // translated from the window system
-bool g_quit = false;
-int g_quitCode = 0;
 
 MSG makeMsg(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG m{};
@@ -136,14 +130,7 @@ bool take(std::deque<MSG>& queue, LPMSG msg, HWND window, UINT filterMin, UINT f
 namespace win32layer {
 
 void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    g_input.push_back(makeMsg(window, message, wParam, lParam));
-}
-
-void resetMessages() {
-    g_posted.clear();
-    g_input.clear();
-    g_quit = false;
-    g_quitCode = 0;
+    state().input.push_back(makeMsg(window, message, wParam, lParam));
 }
 
 }  // namespace win32layer
@@ -152,13 +139,14 @@ void resetMessages() {
 extern "C" BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
     if (!msg) return FALSE;
     pumpWindowSystem();
-    if (take(g_posted, msg, window, filterMin, filterMax, remove)) return TRUE;
-    if (g_quit && (filterMin == 0 && filterMax == 0)) {
-        *msg = makeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(g_quitCode), 0);
-        if (remove & PM_REMOVE) g_quit = false;
+    win32layer::State& s = state();
+    if (take(s.posted, msg, window, filterMin, filterMax, remove)) return TRUE;
+    if (s.quit && (filterMin == 0 && filterMax == 0)) {
+        *msg = makeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0);
+        if (remove & PM_REMOVE) s.quit = false;
         return TRUE;
     }
-    return take(g_input, msg, window, filterMin, filterMax, remove) ? TRUE : FALSE;
+    return take(s.input, msg, window, filterMin, filterMax, remove) ? TRUE : FALSE;
 }
 
 extern "C" BOOL WINAPI TranslateMessage(const MSG* msg) {
@@ -174,14 +162,14 @@ extern "C" LRESULT WINAPI DispatchMessageA(const MSG* msg) {
 extern "C" BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!win32layer::enter("PostMessageA")) return FALSE;
     if (window && !win32layer::liveWindow(window)) return FALSE;
-    g_posted.push_back(makeMsg(window, message, wParam, lParam));
+    state().posted.push_back(makeMsg(window, message, wParam, lParam));
     return TRUE;
 }
 
 extern "C" void WINAPI PostQuitMessage(int exitCode) {
     win32layer::enter("PostQuitMessage");
-    g_quit = true;
-    g_quitCode = exitCode;
+    state().quit = true;
+    state().quitCode = exitCode;
 }
 
 extern "C" LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -208,22 +196,3 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wPara
         return 0;
     }
 }
-
-namespace win32test {
-
-void postKey(HWND window, int key) {
-    win32layer::queueInput(window, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
-    win32layer::queueInput(window, WM_KEYUP, static_cast<WPARAM>(key), 1 | (1L << 30) | (1L << 31));
-}
-
-void postCloseRequest(HWND window) { win32layer::queueInput(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
-
-void postResize(HWND window, int clientWidth, int clientHeight) {
-    if (win32layer::liveWindow(window) && !window->fullScreen) {
-        window->clientWidth = clientWidth;
-        window->clientHeight = clientHeight;
-    }
-    win32layer::queueInput(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
-}
-
-}  // namespace win32test

@@ -283,12 +283,25 @@ typedef struct tagPIXELFORMATDESCRIPTOR {
 #define BS_PUSHBUTTON 0x00000000L
 #define BS_DEFPUSHBUTTON 0x00000001L
 #define BS_AUTOCHECKBOX 0x00000003L
+// The bits of a button's style that give its kind.
+#define BS_TYPEMASK 0x0000000FL
+#define BN_CLICKED 0
 #define BM_GETCHECK 0x00F0
 #define BM_SETCHECK 0x00F1
 #define BST_UNCHECKED 0x0000
 #define BST_CHECKED 0x0001
 #define HWND_TOPMOST ((HWND)-1)
+#define HWND_NOTOPMOST ((HWND)-2)
 #define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+
+// Languages of resources.
+#define MAKELANGID(primary, sub) ((((WORD)(sub)) << 10) | (WORD)(primary))
+#define LANG_NEUTRAL 0x00
+#define LANG_FRENCH 0x0c
+#define SUBLANG_NEUTRAL 0x00
+#define SUBLANG_FRENCH 0x01
 
 #ifdef __cplusplus
 extern "C" {

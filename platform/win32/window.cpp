@@ -13,39 +13,9 @@ struct HICON__ {
 
 namespace {
 
-struct ClassEntry {
-    WNDCLASSA wc;
-    std::string menuName;
-};
-
-std::map<std::string, ClassEntry>& classes() {
-    static std::map<std::string, ClassEntry> c;
-    return c;
-}
-
-std::vector<HWND>& windows() {
-    static std::vector<HWND> w;
-    return w;
-}
-
-HWND g_focus = nullptr;
-int g_cursorCount = 0;
+// What LoadIconA and LoadCursorA hand out: handles the layer never reads.
 HICON__ g_icon;
 HICON__ g_arrow;
-
-void releaseWindow(HWND window) {
-    if (g_focus == window) g_focus = nullptr;
-    auto& all = windows();
-    for (size_t i = 0; i < all.size(); ++i) {
-        if (all[i] == window) {
-            all.erase(all.begin() + static_cast<long>(i));
-            break;
-        }
-    }
-    if (window->sdl) SDL_DestroyWindow(window->sdl);
-    delete window;
-    if (all.empty()) win32layer::holdScreenSaver(false);
-}
 
 // Where the window manager adds a frame, the outer size asked for includes it,
 // as on Windows; without one the client keeps the whole size.
@@ -64,13 +34,13 @@ namespace win32layer {
 
 HWND liveWindow(HWND window) {
     if (!window) return nullptr;
-    for (HWND w : windows())
+    for (HWND w : state().windows)
         if (w == window) return w;
     return nullptr;
 }
 
 HWND windowFromSdl(unsigned int sdlWindowId) {
-    for (HWND w : windows())
+    for (HWND w : state().windows)
         if (w->sdl && SDL_GetWindowID(w->sdl) == sdlWindowId) return w;
     return nullptr;
 }
@@ -81,32 +51,38 @@ LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return w->proc(w, message, wParam, lParam);
 }
 
-void resetWindows() {
-    while (!windows().empty()) releaseWindow(windows().back());
-    classes().clear();
-    g_cursorCount = 0;
-    g_focus = nullptr;
+void releaseWindow(HWND window) {
+    State& s = state();
+    if (s.focus == window) s.focus = nullptr;
+    forget(s.windows, window);
+    if (window->sdl) SDL_DestroyWindow(window->sdl);
+    delete window;
+    if (s.windows.empty()) holdScreenSaver(false);
 }
 
 }  // namespace win32layer
+
+using win32layer::releaseWindow;
+using win32layer::state;
 
 extern "C" ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
     if (!win32layer::enter("RegisterClassA")) return 0;
     if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
     std::string name = wc->lpszClassName;
-    if (classes().count(name)) return 0;
-    ClassEntry entry{*wc, wc->lpszMenuName ? wc->lpszMenuName : ""};
+    auto& classes = state().classes;
+    if (classes.count(name)) return 0;
+    win32layer::WindowClass entry{*wc, wc->lpszMenuName ? wc->lpszMenuName : ""};
     entry.wc.lpszClassName = nullptr;  // the key owns the name
-    classes()[name] = entry;
-    return static_cast<ATOM>(classes().size());
+    classes[name] = entry;
+    return static_cast<ATOM>(classes.size());
 }
 
 extern "C" HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x,
                                        int y, int width, int height, HWND, HMENU, HINSTANCE, LPVOID) {
     if (!win32layer::enter("CreateWindowExA")) return nullptr;
     if (!className) return nullptr;
-    auto cls = classes().find(className);
-    if (cls == classes().end()) return nullptr;
+    auto cls = state().classes.find(className);
+    if (cls == state().classes.end()) return nullptr;
     if (!win32layer::videoReady()) return nullptr;
 
     int modeWidth = 0, modeHeight = 0;
@@ -134,7 +110,7 @@ extern "C" HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DW
     window->clientWidth = fullScreen ? modeWidth : width;
     window->clientHeight = fullScreen ? modeHeight : height;
     window->dc.window = window;
-    windows().push_back(window);
+    state().windows.push_back(window);
 
     if (win32layer::sendMessage(window, WM_CREATE, 0, 0) == -1) {
         releaseWindow(window);
@@ -182,13 +158,13 @@ extern "C" BOOL WINAPI SetForegroundWindow(HWND window) {
 
 extern "C" HWND WINAPI SetFocus(HWND window) {
     win32layer::enter("SetFocus");
-    HWND before = g_focus;
+    HWND before = state().focus;
     if (!window) {
-        g_focus = nullptr;
+        state().focus = nullptr;
         return before;
     }
     if (!win32layer::liveWindow(window)) return nullptr;
-    g_focus = window;
+    state().focus = window;
     return before;
 }
 
@@ -197,22 +173,8 @@ extern "C" HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) { return &g_arrow; }
 
 extern "C" int WINAPI ShowCursor(BOOL show) {
     win32layer::enter(show ? "ShowCursor(TRUE)" : "ShowCursor(FALSE)");
-    g_cursorCount += show ? 1 : -1;
-    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(g_cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
-    return g_cursorCount;
+    int& count = state().cursorCount;
+    count += show ? 1 : -1;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return count;
 }
-
-namespace win32test {
-
-int cursorCount() { return g_cursorCount; }
-
-bool windowIsFullScreen(HWND window) {
-    return win32layer::liveWindow(window) && window->fullScreen;
-}
-
-bool windowIsVisible(HWND window) {
-    return win32layer::liveWindow(window) && window->sdl &&
-           (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_SHOWN) != 0;
-}
-
-}  // namespace win32test

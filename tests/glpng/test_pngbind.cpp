@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -148,6 +149,7 @@ PngImage grey8(int width, int height, unsigned char value) {
 }
 
 TEST_F(PngBind, CompletePngSuiteLoadsAllButTheCorruptImages) {
+    SKIP_WITHOUT_TEST_DATA("png/pngsuite-full");
     int loaded = 0, rejected = 0;
     for (const auto& entry : fs::directory_iterator(testDataPath("png/pngsuite-full"))) {
         if (entry.path().extension() != ".png") continue;
@@ -167,6 +169,7 @@ TEST_F(PngBind, CompletePngSuiteLoadsAllButTheCorruptImages) {
 // crashers/ holds fuzzed files: libpng rejects all but the one whose empty
 // ancillary chunks it only warns about. Every other file there is valid.
 TEST_F(PngBind, LibpngTestImagesLoadUnlessLibpngRejectsThem) {
+    SKIP_WITHOUT_TEST_DATA("png/libpng-testpngs");
     int loaded = 0, rejected = 0;
     for (const auto& entry : fs::recursive_directory_iterator(testDataPath("png/libpng-testpngs"))) {
         if (!entry.is_regular_file() || entry.path().extension() != ".png") continue;
@@ -185,6 +188,7 @@ TEST_F(PngBind, LibpngTestImagesLoadUnlessLibpngRejectsThem) {
 }
 
 TEST_F(PngBind, InterlacedSuiteImagesMatchTheirProgressiveTwins) {
+    SKIP_WITHOUT_TEST_DATA("png/pngsuite-full");
     for (const auto& entry : fs::directory_iterator(testDataPath("png/pngsuite-full"))) {
         std::string name = entry.path().filename().string();
         if (name.rfind("basi", 0) != 0) continue;
@@ -192,6 +196,86 @@ TEST_F(PngBind, InterlacedSuiteImagesMatchTheirProgressiveTwins) {
         std::vector<unsigned char> interlaced = texels();
         ASSERT_NE(bindFile(entry.path().parent_path().string() + "/basn" + name.substr(4)), 0u) << name;
         EXPECT_EQ(interlaced, texels()) << name;
+    }
+}
+
+// Every colour type at every depth PNG allows, on sides that leave some of
+// the interlace passes empty: both twins load and give the same texels.
+TEST_F(PngBind, EveryColourTypeAndDepthLoadsTheSameInterlacedOrNot) {
+    struct Kind {
+        int colourType, channels;
+        std::vector<int> depths;
+    };
+    const Kind kinds[] = {{PNG_COLOR_TYPE_GRAY, 1, {1, 2, 4, 8, 16}},
+                          {PNG_COLOR_TYPE_PALETTE, 1, {1, 2, 4, 8}},
+                          {PNG_COLOR_TYPE_RGB, 3, {8, 16}},
+                          {PNG_COLOR_TYPE_GRAY_ALPHA, 2, {8, 16}},
+                          {PNG_COLOR_TYPE_RGB_ALPHA, 4, {8, 16}}};
+    unsigned seed = 7;
+    for (const Kind& kind : kinds)
+        for (int depth : kind.depths) {
+            const std::string what = "colour type " + std::to_string(kind.colourType) + " depth " + std::to_string(depth);
+            PngImage image;
+            image.width = 5;
+            image.height = 3;
+            image.colourType = kind.colourType;
+            image.bitDepth = depth;
+            if (kind.colourType == PNG_COLOR_TYPE_PALETTE)
+                for (int i = 0; i < (3 << depth); ++i) image.palette.push_back(static_cast<unsigned char>(i * 37));
+            const size_t rowBytes = (size_t(image.width) * kind.channels * depth + 7) / 8;
+            for (size_t i = 0; i < rowBytes * image.height; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                image.rows.push_back(static_cast<unsigned char>(seed >> 24));
+            }
+            const std::vector<unsigned char> progressive = load(image, "p.png");
+            expectFullChain(what);
+            image.interlaced = true;
+            EXPECT_EQ(load(image, "i.png"), progressive) << what;
+            EXPECT_NE(std::count(progressive.begin(), progressive.end(), progressive[0]), long(progressive.size()))
+                << what << ": one flat colour";
+        }
+}
+
+// Files that are PNG up to one damaged chunk, as a bad disk or a hostile
+// sender leaves them: every one fails instead of giving a texture.
+TEST_F(PngBind, DamagedChunksAreRejected) {
+    ASSERT_TRUE(writePng(dir + "/good.png", grey8(8, 8, 77)));
+    std::string good;
+    {
+        std::ifstream in(dir + "/good.png", std::ios::binary);
+        good.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    // Chunk types' offsets; the length is the four bytes before, the CRC the four after the data.
+    const size_t ihdr = good.find("IHDR"), idat = good.find("IDAT");
+    ASSERT_TRUE(ihdr != std::string::npos && idat != std::string::npos);
+    auto dataLength = [](const std::string& bytes, size_t type) {
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data()) + type - 4;
+        return size_t(p[0]) << 24 | size_t(p[1]) << 16 | size_t(p[2]) << 8 | p[3];
+    };
+    auto fixCrc = [&](std::string& bytes, size_t type) {
+        const size_t length = dataLength(bytes, type);
+        const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(bytes.data()) + type, uInt(4 + length));
+        for (int i = 0; i < 4; ++i) bytes[type + 4 + length + i] = char(crc >> (24 - 8 * i));
+    };
+    struct Damage {
+        const char* name;
+        size_t chunk, at;  // at: offset into the chunk's data
+        char value;
+        bool crcFixed;
+    };
+    const Damage damages[] = {
+        {"bad-crc.png", idat, dataLength(good, idat), '\x55', false},  // the CRC itself
+        {"zero-width.png", ihdr, 3, 0, true},
+        {"depth-3.png", ihdr, 8, 3, true},
+        {"colour-type-5.png", ihdr, 9, 5, true},
+        {"not-zlib.png", idat, 0, '\x7F', true},  // the compressed stream's header
+    };
+    for (const Damage& d : damages) {
+        std::string bytes = good;
+        bytes[d.chunk + 4 + d.at] = d.value;
+        if (d.crcFixed) fixCrc(bytes, d.chunk);
+        std::ofstream(dir + "/" + d.name, std::ios::binary) << bytes;
+        expectRejected(dir + "/" + d.name);
     }
 }
 

@@ -13,7 +13,6 @@
 #include "platform/sound/testing.h"
 #include "platform/win32/testing.h"
 #include "tests/sound/sound_files.h"
-#include "tests/support/paths.h"
 
 namespace {
 
@@ -21,7 +20,7 @@ const int kWaitMs = 30000;
 
 // The test module under a short path: the player keeps at most 49 characters.
 std::string songPath() {
-    static const std::string path = writeBytes("song.xm", readBytes(testDataPath("xm/test.xm")));
+    static const std::string path = writeTestModule("song.xm");
     return path;
 }
 const UINT kSoundErrorStyle = 0x1010;
@@ -165,7 +164,7 @@ TEST_F(MusicPlayerTest, PathOf49CharactersIsKeptWhole) {
     std::string name = scratchDir() + "/";
     name += std::string(49 - name.size() - 3, 'p') + ".xm";
     ASSERT_EQ(49u, name.size());
-    writeBytes(name.substr(name.find('/') + 1), readBytes(testDataPath("xm/test.xm")));
+    writeTestModule(name.substr(name.find('/') + 1));
     MusicPlayer player(name.c_str(), Module);
     EXPECT_STREQ(name.c_str(), player.path);
     EXPECT_TRUE(boxTexts().empty());

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tools/xmgen/xm_writer.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -59,6 +61,23 @@ std::string writeTone(const std::string& name, int format, int rate, int channel
     sf_writef_float(file, data.data(), frames);
     sf_close(file);
     return path;
+}
+
+std::string writeTestModule(const std::string& name) {
+    xm::Module module("test", 2, 6, 125);
+    for (int pan : {48, 208}) {
+        xm::Instrument tone;
+        for (int i = 0; i < 64; ++i) tone.sample.data.push_back(static_cast<int16_t>(16000 * std::sin(i * 2 * M_PI / 64)));
+        tone.sample.loop = true;
+        tone.sample.panning = pan;
+        module.addInstrument(tone);
+    }
+    xm::Pattern pattern(64, 2);
+    pattern.at(0, 0) = xm::Event{xm::note("C-4"), 1, -1, 0, 0};
+    pattern.at(0, 1) = xm::Event{xm::note("E-4"), 2, -1, 0, 0};
+    module.appendToOrder(pattern);
+    const std::vector<uint8_t> bytes = module.bytes();
+    return writeBytes(name, std::vector<char>(bytes.begin(), bytes.end()));
 }
 
 float peak(const std::vector<float>& samples) {

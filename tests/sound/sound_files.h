@@ -14,6 +14,10 @@ std::vector<char> readBytes(const std::string& path);
 // Empty when libsndfile cannot write that format here.
 std::string writeTone(const std::string& name, int format, int rate, int channels, double seconds, double hz);
 
+// A module written with the project's module writer: two looped tones, panned
+// apart, that sound from the first row for about eight seconds, then end.
+std::string writeTestModule(const std::string& name);
+
 // Largest absolute sample.
 float peak(const std::vector<float>& samples);
 // Frequency of the left channel from its upward zero crossings.

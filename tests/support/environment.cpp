@@ -10,6 +10,8 @@ struct TestEnvironment {
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         setenv("VELMORA_SOURCE_DIR", VELMORA_SOURCE_DIR_DEFAULT, 0);
         setenv("VELMORA_DATA_DIR", VELMORA_DATA_DIR_DEFAULT, 0);
+        setenv("VELMORA_TESTDATA_DIR", VELMORA_TESTDATA_DIR_DEFAULT, 0);
+        setenv("VELMORA_3DS_MODELS_DIR", VELMORA_3DS_MODELS_DIR_DEFAULT, 0);
     }
 };
 

@@ -1,5 +1,6 @@
 // The texture registry against real PNG files in a data folder of its own.
 #include <gtest/gtest.h>
+#include <png.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -7,9 +8,9 @@
 #include <string>
 
 #include "platform/glpng/testing.h"
+#include "tests/glpng/png_writer.h"
 #include "tests/support/data_folder.h"
 #include "tests/support/gl_context.h"
-#include "tests/support/paths.h"
 #include "textures/texture_registry.h"
 
 namespace fs = std::filesystem;
@@ -28,18 +29,23 @@ class TextureRegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
-        image = fs::absolute(testDataPath("png/pngsuite/basn2c08.png"));
-        ASSERT_TRUE(fs::exists(image));
         ASSERT_TRUE(folder.ok());
         dir = folder.dir;
         glGenTextures(1, &other);
         glBindTexture(GL_TEXTURE_2D, other);
     }
-    void addFile(const std::string& name) { fs::copy_file(image, dir / "data" / name); }
+    // A 32 x 32 RGB image.
+    void addFile(const std::string& name) {
+        PngImage image;
+        image.width = image.height = 32;
+        image.colourType = PNG_COLOR_TYPE_RGB;
+        for (int i = 0; i < 32 * 32 * 3; ++i) image.rows.push_back(static_cast<unsigned char>(i * 7));
+        ASSERT_TRUE(writePng((dir / "data" / name).string(), image));
+    }
 
     TestGlContext gl;
     ScopedDataFolder folder;
-    fs::path image, dir;
+    fs::path dir;
     GLuint other = 0;  // bound before each case, to see bindings change
     TextureRegistry registry;
 };

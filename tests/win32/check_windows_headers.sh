@@ -47,6 +47,18 @@ check="$stand_ins/api_check.cpp"
         while read -r _ name value; do
             echo "static_assert((long long)($name) == (long long)($value), \"$name\");"
         done
+    # Integer macros with arguments: ours, renamed, against theirs on a few arguments.
+    grep -E '^#define (LOWORD|HIWORD|MAKELPARAM|MAKEWPARAM|MAKELANGID)\(' "$api" | sed 's/^#define /#define LAYER_/'
+    for args in "0x12345678" "0xFFFFFFFF" "0x8000"; do
+        for m in LOWORD HIWORD; do
+            echo "static_assert((long long)$m($args) == (long long)LAYER_$m($args), \"$m($args)\");"
+        done
+    done
+    for args in "0x1234, 0xABCD" "0xFFFF, 0xFFFF" "0x12345, 1" "LANG_FRENCH, SUBLANG_FRENCH"; do
+        for m in MAKELPARAM MAKEWPARAM MAKELANGID; do
+            echo "static_assert((long long)$m($args) == (long long)LAYER_$m($args), \"$m($args)\");"
+        done
+    done
     echo 'static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "pfd");'
     echo 'static_assert(offsetof(DEVMODEA, dmReserved2) + sizeof(DWORD) == 148, "devmode");'
 } > "$check"

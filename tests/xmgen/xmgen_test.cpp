@@ -5,6 +5,7 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <stdexcept>
@@ -142,42 +143,74 @@ TEST(VelmoraSong, Runs1380RowsAt140BpmSpeed6ForTheShowsLength) {
     EXPECT_NEAR(147.858, openmpt_module_get_duration_seconds(loaded.get()), 0.1);
 }
 
-TEST(VelmoraSong, BeatsOnEveryQuarterAndAnAccentOnEveryCut) {
+TEST(VelmoraSong, CrashAndFullKickOnEveryCutAndTheFinalHit) {
     Loaded loaded(score::velmoraSong());
-    std::set<int> crashes;
+    std::set<int> crashes, accents(std::begin(score::kCuts), std::end(score::kCuts));
+    accents.insert(score::kFinalHit);
     loaded.forEachRow([&](int songRow, int pattern, int row) {
-        const bool kick = loaded.cell(pattern, row, score::Kick, OPENMPT_MODULE_COMMAND_NOTE) != 0;
-        if (songRow % 4 == 0) {
-            EXPECT_TRUE(kick) << "no beat at row " << songRow;
-        }
         if (loaded.cell(pattern, row, score::Crash, OPENMPT_MODULE_COMMAND_NOTE) != 0) crashes.insert(songRow);
+        if (accents.count(songRow)) {
+            EXPECT_NE(0, loaded.cell(pattern, row, score::Kick, OPENMPT_MODULE_COMMAND_NOTE)) << "row " << songRow;
+            EXPECT_EQ(64, loaded.cell(pattern, row, score::Kick, OPENMPT_MODULE_COMMAND_VOLUME)) << "row " << songRow;
+        }
     });
-    EXPECT_EQ(std::set<int>(std::begin(score::kCuts), std::end(score::kCuts)), crashes);
+    EXPECT_EQ(accents, crashes);
 }
 
-TEST(VelmoraSong, HasABassLineMelodyAndChordsThatChangeBySection) {
+TEST(VelmoraSong, HasABassLineMelodiesAndChordsThatChangeBySection) {
     Loaded loaded(score::velmoraSong());
-    std::set<int> bassNotes, leadNotes;
+    std::set<int> bassNotes, leadNotes, counterNotes;
     std::set<std::set<int>> chords;
     std::vector<std::set<std::set<int>>> chordsBySection;
+    auto played = [&](int pattern, int row, int channel) {
+        const int n = loaded.cell(pattern, row, channel, OPENMPT_MODULE_COMMAND_NOTE);
+        return n > 0 && n <= 120 ? n : 0;  // not a key off
+    };
     loaded.forEachRow([&](int songRow, int pattern, int row) {
         if (isCut(songRow)) chordsBySection.emplace_back();
-        if (int n = loaded.cell(pattern, row, score::Bass, OPENMPT_MODULE_COMMAND_NOTE)) bassNotes.insert(n);
-        if (int n = loaded.cell(pattern, row, score::Lead, OPENMPT_MODULE_COMMAND_NOTE)) leadNotes.insert(n);
+        if (int n = played(pattern, row, score::Bass)) bassNotes.insert(n);
+        if (int n = played(pattern, row, score::Lead)) leadNotes.insert(n);
+        if (int n = played(pattern, row, score::Counter)) counterNotes.insert(n);
         std::set<int> chord;
         for (int c : {score::Pad1, score::Pad2, score::Pad3})
-            if (int n = loaded.cell(pattern, row, c, OPENMPT_MODULE_COMMAND_NOTE)) chord.insert(n % 12);
+            if (int n = played(pattern, row, c)) chord.insert(n % 12);
         if (chord.size() == 3) {
             chords.insert(chord);
             chordsBySection.back().insert(chord);
         }
     });
     EXPECT_GE(bassNotes.size(), 5u);
-    EXPECT_GE(leadNotes.size(), 8u);
+    RecordProperty("distinct_lead_notes", static_cast<int>(leadNotes.size()));
+    EXPECT_GE(leadNotes.size(), 24u);
+    EXPECT_GE(counterNotes.size(), 6u);
     EXPECT_GE(chords.size(), 6u);
     ASSERT_EQ(7u, chordsBySection.size());
     for (const auto& section : chordsBySection) EXPECT_GE(section.size(), 2u) << "a section without harmony moving";
     EXPECT_NE(chordsBySection[0], chordsBySection[2]) << "sections differ in their progressions";
+}
+
+// Effect commands as a player reads them back, by kind: the arpeggio is
+// "0" with a parameter, extended commands are told apart by the
+// parameter's first digit (ED note delay, E9 retrigger, EB fine slide).
+TEST(VelmoraSong, PlaysHundredsOfEffectsOfEveryKind) {
+    Loaded loaded(score::velmoraSong());
+    std::map<std::string, int> kinds;
+    int total = 0;
+    loaded.forEachRow([&](int, int pattern, int row) {
+        for (int c = 0; c < score::kChannels; ++c) {
+            std::string kind = loaded.text(pattern, row, c, OPENMPT_MODULE_COMMAND_EFFECT);
+            if (kind.empty() || kind == "." || kind == " ") continue;
+            if (kind == "E") kind += loaded.text(pattern, row, c, OPENMPT_MODULE_COMMAND_PARAMETER).substr(0, 1);
+            ++kinds[kind];
+            ++total;
+        }
+    });
+    std::string seen;
+    for (const auto& k : kinds) seen += " " + k.first + ":" + std::to_string(k.second);
+    RecordProperty("effects", std::to_string(total) + ":" + seen);
+    EXPECT_GE(total, 300) << seen;
+    for (const char* kind : {"0", "1", "3", "4", "6", "8", "A", "ED", "E9", "EB"})
+        EXPECT_GT(kinds[kind], 0) << "no " << kind << " among" << seen;
 }
 
 }  // namespace

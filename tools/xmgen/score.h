@@ -11,12 +11,22 @@ namespace score {
 const int kBpm = 140;
 const int kSpeed = 6;  // a row is a quarter beat
 const int kRows = 1380;
-const int kChannels = 10;
-// The rows where the scenes change; each gets an accent.
+const int kChannels = 16;
+// The rows where the scenes change; each gets a crash and a full kick.
 const int kCuts[] = {0, 160, 320, 480, 560, 880, 1060};
+// The song's last chord, struck with a crash and left to fade.
+const int kFinalHit = 1348;
 
 // Channels of the grid, by part.
-enum Channel { Kick, Snare, Hat, Crash, Bass, Lead, Pad1, Pad2, Pad3, Arp };
+enum Channel {
+    Kick, Snare, Hat, Crash, Bass, Lead, Pad1, Pad2, Pad3, Arp,
+    ArpEcho,   // the arpeggio again, a dotted sixteenth later, on the other side
+    LeadEcho,  // the lead again, a dotted eighth later, softer
+    Counter,   // a second melody under the lead
+    Chip,      // chords played as fast arpeggios
+    OpenHat,
+    Riser,     // noise swept upwards into a cut
+};
 
 // The bytes of data/velmora.xm.
 std::vector<uint8_t> velmoraSong();

@@ -15,6 +15,10 @@ const double kDrumRate = 4 * 8363.0;
 const double kMiddleC = 261.6255653;
 // Samples per oscillator cycle in the tonal voices.
 const int kCycle = 256;
+// A short cycle for voices played with the arpeggio effect: their notes plus
+// the sample's own transposition must stay inside the ten octaves the
+// players' pitch tables cover, or the arpeggio's upper notes come out wrong.
+const int kShortCycle = 64;
 
 // A fixed-seed generator, so every build writes the same noise.
 class Noise {
@@ -28,6 +32,24 @@ public:
 
 private:
     uint32_t state_ = 0x1234567u;
+};
+
+// Noise leaning upwards: each value less `tilt` times the one before it,
+// so the lows thin out as tilt nears 1.
+class BrightNoise {
+public:
+    explicit BrightNoise(double tilt) : tilt_(tilt) {}
+    double next() {
+        const double n = noise_.next();
+        const double v = n - tilt_ * last_;
+        last_ = n;
+        return v;
+    }
+
+private:
+    Noise noise_;
+    double tilt_;
+    double last_ = 0;
 };
 
 // Scales to a peak of 90% of full range and converts to 16 bits.
@@ -65,11 +87,11 @@ double saw(double phase, int count, double tilt) {
 // A loop of `cycles` cycles of one oscillator against cycles + 1 of its
 // twin, so the pair beats slowly and the loop closes without a click.
 xm::Instrument tonal(const char* name, int cycles, double twinLevel, const std::function<double(double)>& wave,
-                     xm::Envelope envelope, int volume, int panning) {
-    const int length = cycles * kCycle;
+                     xm::Envelope envelope, int volume, int panning, int cycle = kCycle) {
+    const int length = cycles * cycle;
     std::vector<double> samples(length);
     for (int i = 0; i < length; ++i) {
-        const double phase = 2 * kPi * i / kCycle;
+        const double phase = 2 * kPi * i / cycle;
         samples[i] = wave(phase) + twinLevel * wave(phase * (cycles + 1) / cycles);
     }
     xm::Instrument ins;
@@ -78,7 +100,7 @@ xm::Instrument tonal(const char* name, int cycles, double twinLevel, const std::
     ins.sample.loop = true;
     ins.sample.volume = volume;
     ins.sample.panning = panning;
-    ins.sample.setBaseRate(kMiddleC * kCycle);
+    ins.sample.setBaseRate(kMiddleC * cycle);
     ins.volume = std::move(envelope);
     return ins;
 }
@@ -99,12 +121,9 @@ xm::Instrument kick() {
 }
 
 xm::Instrument snare() {
-    Noise noise;
-    double last = 0;
+    BrightNoise noise(0.6);
     auto wave = render(0.26, [&](double t) {
-        const double n = noise.next();
-        const double bright = n - 0.6 * last;  // tilt the noise upwards
-        last = n;
+        const double bright = noise.next();
         const double body = std::sin(2 * kPi * 190 * t) * std::exp(-t / 0.045);
         return 0.55 * body + 0.7 * bright * std::exp(-t / 0.07);
     });
@@ -112,28 +131,41 @@ xm::Instrument snare() {
 }
 
 xm::Instrument hat() {
-    Noise noise;
-    double last = 0;
-    auto wave = render(0.09, [&](double t) {
-        const double n = noise.next();
-        const double high = n - last;  // keep only the top of the noise
-        last = n;
-        return high * std::exp(-t / 0.02);
-    });
+    BrightNoise noise(1.0);  // only the top of the noise
+    auto wave = render(0.09, [&](double t) { return noise.next() * std::exp(-t / 0.02); });
     return drum("hat", wave, 30, 165);
 }
 
 xm::Instrument crash() {
-    Noise noise;
-    double last = 0;
+    BrightNoise noise(0.85);
     auto wave = render(1.8, [&](double t) {
-        const double n = noise.next();
-        const double high = n - 0.85 * last;
-        last = n;
+        const double high = noise.next();
         const double shimmer = 0.25 * std::sin(2 * kPi * 3150 * t) * std::sin(2 * kPi * 4570 * t);
         return (high + shimmer) * std::exp(-t / 0.55) * (1 - std::exp(-t / 0.002));
     });
-    return drum("crash", wave, 44, 100);
+    return drum("crash", wave, 64, 100);
+}
+
+xm::Instrument openHat() {
+    BrightNoise noise(0.95);
+    auto wave = render(0.32, [&](double t) {
+        return noise.next() * std::exp(-t / 0.09) * (1 - std::exp(-t / 0.001));
+    });
+    return drum("open hat", wave, 26, 90);
+}
+
+xm::Instrument riser() {
+    // A whole second of noise loops without an audible seam.
+    Noise noise;
+    double low = 0;
+    auto wave = render(1.0, [&](double) {
+        const double n = noise.next();
+        low += 0.12 * (n - low);
+        return low + 0.08 * n;
+    });
+    xm::Instrument ins = drum("riser", wave, 40, 128);
+    ins.sample.loop = true;
+    return ins;
 }
 
 xm::Instrument bass() {
@@ -142,7 +174,8 @@ xm::Instrument bass() {
 }
 
 xm::Instrument lead() {
-    xm::Envelope env{{{0, 0}, {2, 64}, {10, 50}, {40, 40}, {96, 22}, {170, 0}}, -1};
+    // Held notes sing on until key off; the release is short.
+    xm::Envelope env{{{0, 0}, {2, 64}, {10, 52}, {40, 44}}, 3};
     xm::Instrument ins = tonal(
         "lead", 150, 0.5,
         [](double p) {
@@ -151,21 +184,50 @@ xm::Instrument lead() {
             for (int h = 1; h <= 11; ++h) v += std::sin(p * h) / h * (h % 2 ? 1.0 : 0.25);
             return v;
         },
-        env, 40, 140);
-    ins.vibratoDepth = 3;
-    ins.vibratoRate = 9;
+        env, 50, 140);
+    // No vibrato of its own: players start its phase differently, so the
+    // score sways held notes with vibrato commands instead.
+    ins.fadeout = 1500;
     return ins;
 }
 
 xm::Instrument pad() {
-    xm::Envelope env{{{0, 0}, {20, 40}, {60, 44}, {96, 36}, {170, 24}, {280, 0}}, -1};
-    return tonal("pad", 128, 0.9, [](double p) { return saw(p, 14, 1.6); }, env, 26, 128);
+    // Held until key off, then released over about two seconds.
+    xm::Envelope env{{{0, 0}, {20, 40}, {60, 44}}, 2};
+    xm::Instrument ins = tonal("pad", 128, 0.9, [](double p) { return saw(p, 14, 1.6); }, env, 26, 128);
+    ins.fadeout = 600;
+    return ins;
 }
 
 xm::Instrument pluck() {
     xm::Envelope env{{{0, 64}, {6, 34}, {18, 14}, {42, 0}}, -1};
     return tonal("pluck", 100, 0.3,
                  [](double p) { return std::sin(p) + 0.5 * std::sin(2 * p) + 0.3 * std::sin(3 * p); }, env, 30, 96);
+}
+
+xm::Instrument chip() {
+    xm::Envelope env{{{0, 64}, {4, 46}, {14, 28}, {40, 0}}, -1};
+    return tonal(
+        "chip", 60, 0.25,
+        [](double p) {
+            // A pulse of a quarter duty: harmonics weighted by sin(pi h / 4) / h.
+            double v = 0;
+            for (int h = 1; h <= 24; ++h) v += std::sin(kPi * h / 4) / h * std::cos(p * h);
+            return v;
+        },
+        env, 30, 128, kShortCycle);
+}
+
+xm::Instrument flute() {
+    xm::Envelope env{{{0, 0}, {4, 64}, {16, 50}, {48, 44}}, 3};
+    xm::Instrument ins = tonal(
+        "flute", 120, 0.35,
+        [](double p) { return std::sin(p) + 0.35 * std::sin(2 * p) + 0.15 * std::sin(3 * p) + 0.06 * std::sin(4 * p); },
+        env, 40, 110);
+    ins.vibratoDepth = 4;
+    ins.vibratoRate = 6;
+    ins.fadeout = 900;
+    return ins;
 }
 
 }  // namespace synth

@@ -12,12 +12,19 @@ xm::Instrument kick();
 xm::Instrument snare();
 xm::Instrument hat();
 xm::Instrument crash();
+xm::Instrument openHat();
+// Looped, darkened noise: played low and slid upwards it rises into a cut.
+xm::Instrument riser();
 
 // Tonal voices are tuned so that C-4 sounds middle C.
 xm::Instrument bass();
 xm::Instrument lead();
 xm::Instrument pad();
 xm::Instrument pluck();
+// A thin pulse with a short decay, for chords played as fast arpeggios.
+xm::Instrument chip();
+// A soft, round voice that sits under the lead.
+xm::Instrument flute();
 
 }  // namespace synth
 

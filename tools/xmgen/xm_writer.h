@@ -40,6 +40,22 @@ struct Instrument {
     int vibratoRate = 0;
 };
 
+// Effect column commands, numbered as the format stores them.
+enum Effect {
+    kArpeggio = 0x0,   // 0xy: the note, x and y semitones above it in turn (0 with param 0 is no effect)
+    kPortaUp = 0x1,    // 1xx: pitch up xx units a tick
+    kPortaDown = 0x2,  // 2xx
+    kTonePorta = 0x3,  // 3xx: slide to the row's note instead of striking it
+    kVibrato = 0x4,    // 4xy: speed x, depth y
+    kVibratoVolumeSlide = 0x6,  // 6xy: vibrato goes on, volume slides up x or down y a tick
+    kPanning = 0x8,    // 8xx: 0 left, 0xFF right
+    kVolumeSlide = 0xA,  // Axy: up x or down y a tick
+    kExtended = 0xE,   // Exy: sub-command x with value y
+};
+const int kNoteDelay = 0xD0;       // with kExtended: EDx strikes the note on tick x
+const int kRetrigger = 0x90;       // with kExtended: E9x strikes it again every x ticks
+const int kFineVolumeDown = 0xB0;  // with kExtended: EBx lowers the volume by x once
+
 // One cell of a pattern; zeros are empty fields.
 struct Event {
     int note = 0;

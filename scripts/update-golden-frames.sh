@@ -1,0 +1,33 @@
+#!/bin/sh
+# Renders again the reference pictures the golden-frame tests compare with
+# (tests/capture/golden/frame_MS.png for each moment in moments.txt). Run it
+# on purpose after a change meant to alter what the show looks like, look at
+# the new pictures, and commit them with the change. The README's scene
+# pictures (docs/scenes/) are rendered again too.
+set -e
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+golden=tests/capture/golden
+
+cmake -S . -B "$build" >/dev/null
+cmake --build "$build" -j2 --target velmora-capture
+moments=$(grep -v '^#' "$golden/moments.txt" | paste -sd, -)
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+# Same size and rate as the tests.
+(cd "$build" && ./velmora-capture --size 160x120 --frames "$tmp" --at "$moments") >"$tmp/list"
+grep ' ms (drawn at ' "$tmp/list" | while read -r path ms rest; do
+    cp "$path" "$golden/frame_$ms.png"
+done
+echo "wrote $(grep -c ' ms (drawn at ' "$tmp/list") reference frames to $golden"
+
+# The README's picture of each scene, from the middle of it.
+pictures="ltitre:8000 add2:26000 prepre:43000 readd:55000 tunnel:77000 nua:104000 eau:130000"
+mkdir -p docs/scenes
+(cd "$build" && ./velmora-capture --size 320x240 --frames "$tmp/docs" --at \
+    "$(for p in $pictures; do printf '%s,' "${p#*:}"; done | sed 's/,$//')") >"$tmp/docs.list"
+for p in $pictures; do
+    path=$(grep " ${p#*:} ms (drawn at " "$tmp/docs.list" | cut -d' ' -f1)
+    cp "$path" "docs/scenes/${p%%:*}.png"
+done
+echo "wrote the scene pictures to docs/scenes"
