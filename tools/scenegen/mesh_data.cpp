@@ -101,12 +101,6 @@ void MeshData::dropFaces(const std::function<bool(Vec3 centre, Vec3 normal)>& hi
     faces = kept;
 }
 
-void MeshData::recolour(const std::string& from, const std::string& to) {
-    int target = materialIndex(to);
-    for (Face& f : faces)
-        if (materials[f.material] == from) f.material = target;
-}
-
 Lib3dsMesh* MeshData::toLib3ds(const char* name, Vec3 at) const {
     if (points.size() > 65535) return nullptr;  // faces index points with 16 bits
     Lib3dsMesh* mesh = lib3ds_mesh_new(name);

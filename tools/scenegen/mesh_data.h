@@ -59,10 +59,6 @@ public:
     // Drops the faces that `hidden`, given a face's centre and the unit
     // normal of its front, says are never seen.
     void dropFaces(const std::function<bool(Vec3 centre, Vec3 normal)>& hidden);
-    // Every face with material `from` takes material `to`.
-    void recolour(const std::string& from, const std::string& to);
-    // The index of a material in `materials`, added when missing.
-    int materialIndex(const std::string& name);
 
     // A new lib3ds mesh with the points placed at `at`; its matrix records
     // that placement, as 3D Studio does. The caller owns the mesh.
@@ -77,6 +73,9 @@ public:
     // them back, which lengthens the normals, and the renderer does not
     // renormalise them. Sides turned from the viewer's light then stay lit.
     float lightGain = 1.0f;
+
+private:
+    int materialIndex(const std::string& name);
 };
 
 #endif

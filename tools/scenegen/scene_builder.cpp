@@ -25,12 +25,10 @@ SceneBuilder::~SceneBuilder() {
 
 void SceneBuilder::material(const char* name, const char* texture, float transparency) {
     Lib3dsMaterial* m = file_ ? lib3ds_material_new() : nullptr;
-    if (!m || materials_.count(name)) {
+    if (!m) {
         failed_ = true;
-        if (m) lib3ds_material_free(m);
         return;
     }
-    materials_[name] = Material{texture, transparency};
     copyName(m->name, sizeof m->name, name);
     copyName(m->texture1_map.name, sizeof m->texture1_map.name, texture);
     m->texture1_map.percent = 1.0f;
@@ -69,28 +67,10 @@ static void restPose(SceneBuilder& scene, Lib3dsNode* node, Vec3 at) {
     scene.resize(node, {{0, Vec3{1, 1, 1}}});
 }
 
-MeshData SceneBuilder::bindOnce(const MeshData& mesh) {
-    MeshData out = mesh;
-    std::string bound;
-    for (Face& f : out.faces) {
-        const std::string& name = mesh.materials[f.material];
-        auto m = materials_.find(name);
-        if (m == materials_.end() || m->second.texture.empty()) continue;  // binds nothing
-        if (m->second.texture != bound) {
-            bound = m->second.texture;
-            continue;
-        }
-        std::string twin = name + "-";
-        if (!materials_.count(twin)) material(twin.c_str(), "", m->second.transparency);
-        f.material = out.materialIndex(twin);
-    }
-    return out;
-}
-
 Lib3dsNode* SceneBuilder::object(const char* name, const MeshData& mesh, Vec3 at, Lib3dsNode* parent) {
     if (!file_) return nullptr;
     Vec3 world = worldPosition(parent) + at;
-    Lib3dsMesh* m = bindOnce(mesh).toLib3ds(name, world);
+    Lib3dsMesh* m = mesh.toLib3ds(name, world);
     if (!m) {
         failed_ = true;
         return nullptr;

@@ -3,7 +3,6 @@
 #ifndef VELMORA_TOOLS_SCENEGEN_SCENE_BUILDER_H
 #define VELMORA_TOOLS_SCENEGEN_SCENE_BUILDER_H
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -29,10 +28,6 @@ public:
 
     // The mesh and an object node of the same name, placed at `at` (relative
     // to `parent`, which must be unturned at frame 0), unturned, unscaled.
-    // A face that would bind the same image as the face before it takes its
-    // material's twin without an image, which the renderer draws with the
-    // image still bound: one binding per run of faces instead of one a face,
-    // which lets the driver draw a run of additive faces at once.
     Lib3dsNode* object(const char* name, const MeshData& mesh, Vec3 at, Lib3dsNode* parent = nullptr);
     // A mesh-less object node ("$$$DUMMY") to carry children.
     Lib3dsNode* dummy(const char* instance, Vec3 at, Lib3dsNode* parent = nullptr);
@@ -57,11 +52,6 @@ public:
     bool save(const std::string& path);
 
 private:
-    struct Material {
-        std::string texture;
-        float transparency;
-    };
-    MeshData bindOnce(const MeshData& mesh);
     Lib3dsNode* addNode(Lib3dsNode* node, const char* name, Lib3dsNode* parent);
     Vec3 worldPosition(Lib3dsNode* node) const;
 
@@ -72,7 +62,6 @@ private:
     int nextNodeId_ = 0;
     bool failed_ = false;
     std::vector<std::pair<Lib3dsNode*, Vec3>> placed_;
-    std::map<std::string, Material> materials_;
 };
 
 #endif
