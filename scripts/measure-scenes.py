@@ -4,13 +4,13 @@
 Per scene: triangles and texture images (read from the .3ds files), the
 largest share of pixels at full white in any frame, and the longest stretch
 in which less than 1 % of the pixels change from one frame to the next. The
-frames come from the project's frame tool, drawn headless; ImageMagick does
-the pixel counts.
+frames come from the show's capture program, drawn headless at 640 x 480;
+ImageMagick does the pixel counts.
 
     scripts/measure-scenes.py BUILD_DIR OUT_DIR [--step MS] [--sheet-every MS]
 
-BUILD_DIR is a build folder with data/ and tests/app/capture_frames; frames,
-the contact sheet (sheet.png) and the table (scenes.txt) go to OUT_DIR.
+BUILD_DIR is a build folder with data/ and velmora-capture; frames, the
+contact sheet (sheet.png) and the table (scenes.txt) go to OUT_DIR.
 """
 import argparse
 import os
@@ -97,13 +97,18 @@ def main():
     frames = os.path.join(args.out, "frames")
     os.makedirs(frames, exist_ok=True)
     moments = sorted(set(range(0, SHOW_END + 1, args.step)) | set(range(0, SHOW_END + 1, args.sheet_every)))
-    env = dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy")
-    tool = os.path.abspath(os.path.join(args.build, "tests/app/capture_frames"))
-    done = subprocess.run([tool, os.path.abspath(frames)] + [str(m) for m in moments], cwd=args.build, env=env,
-                          capture_output=True, text=True)
-    if done.returncode != 0 or "box:" in done.stdout:
-        sys.exit("capture_frames failed:\n" + done.stdout + done.stderr)
-    png = lambda ms: os.path.join(frames, "frame_%d.png" % ms)
+    tool = os.path.abspath(os.path.join(args.build, "velmora-capture"))
+    done = subprocess.run([tool, "--frames", os.path.abspath(frames), "--at", ",".join(str(m) for m in moments)],
+                          cwd=args.build, capture_output=True, text=True)
+    if done.returncode != 0:
+        sys.exit("velmora-capture failed:\n" + done.stdout + done.stderr)
+    # Each line: the file, then the moment it holds.
+    files = {}
+    for line in done.stdout.splitlines():
+        words = line.split()
+        if len(words) > 2 and words[2] == "ms":
+            files[int(words[1])] = words[0]
+    png = lambda ms: files[ms]
 
     measured = list(range(0, SHOW_END + 1, args.step))
     with ThreadPoolExecutor(max_workers=2) as pool:
