@@ -115,12 +115,12 @@ void buildIslands(SceneBuilder& s) {
     henge.lightGain = 2.2f;
     s.object("Henge", henge, kOrigin, mainIsle);
 
-    // The orb throbs on the kick: the first and the eleventh row of each bar.
+    // The orb throbs on the kick: the first and the eleventh row of each
+    // bar, and the eighth of every other bar.
     std::vector<int> kicks;
-    for (int bar = 0; bar < rows; bar += kBarRows) {
-        kicks.push_back(bar);
-        if (bar + 10 < rows) kicks.push_back(bar + 10);
-    }
+    for (int bar = 0; bar < rows; bar += kBarRows)
+        for (int r : {0, 7, 10})
+            if (bar + r < rows && (r != 7 || (bar / kBarRows) % 2 == 1)) kicks.push_back(bar + r);
     MeshData orb = sphere("Orb", 70, 32, 16, Facing::Outside);
     orb.lightGain = 2.0f;
     Lib3dsNode* orbNode = s.object("Orb", orb, kOrb, mainIsle);

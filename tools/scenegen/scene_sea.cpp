@@ -4,11 +4,12 @@
 #include <cmath>
 
 #include "tools/scenegen/show_parts.h"
+#include "tools/xmgen/score.h"
 
 namespace {
 
 // The score's final hit, in rows of this scene; the song fades after it.
-const int kFinalHitRow = 288;
+const int kFinalHitRow = score::kFinalHit - score::kCuts[6];
 const int kRingRows[3] = {64, 128, 192};
 const Vec3 kRings[3] = {{-150, -2000, 240}, {150, -200, 240}, {0, 1400, 240}};
 const Vec3 kTitleAt{0, 4200, 0};

@@ -116,7 +116,11 @@ void buildTitle(SceneBuilder& s) {
     Track sunAt = [](float) { return kSunAt; };
     Lib3dsNode* corona = s.object("BCorona", halo("Corona", kSunRadius * 0.9f, kSunRadius * 1.8f, 64), kSunAt);
     s.turn(corona, facing(end, 8, sunAt, camera));
-    s.resize(corona, pulses(end, everyRows(0, 160, kBeatRows), Vec3{1, 1, 1}, Vec3{1.12f, 1.12f, 1.12f}, 3));
+    // The corona swells with the arpeggio's bars, then with the kick once it
+    // comes in, in the seventh bar.
+    std::vector<int> swells = everyRows(0, 96, kBarRows), kicks = everyRows(96, 160, kBeatRows);
+    swells.insert(swells.end(), kicks.begin(), kicks.end());
+    s.resize(corona, pulses(end, swells, Vec3{1, 1, 1}, Vec3{1.12f, 1.12f, 1.12f}, 3));
     Lib3dsNode* sun = s.object("BSun", bandedSun("Sun"), kSunAt);
     s.turn(sun, facing(end, 8, sunAt, camera));
     s.resize(sun, pulses(end, everyRows(0, 160, kBarRows), Vec3{1, 1, 1}, Vec3{1.03f, 1.03f, 1.03f}, 4));
