@@ -78,11 +78,17 @@ void buildIslands(SceneBuilder& s) {
     s.roll({{0, -0.12f}, {60, 0.08f}, {120, -0.06f}, {end, 0.02f}});
     s.light("Omni01", Vec3{3500, 8000, 900});
 
-    s.object("ASky", dome("Sky", 9500, 48, 16, 0.1f, 2), kOrigin);
+    s.object("ASky", dome("Sky", 9500, 48, 16, 0.2f, 2), kOrigin);
     const Vec3 sunAt{3800, 8200, 1000};
     Lib3dsNode* sun = s.object("BSun", sprite("Sun", 2600, 2600), sunAt);
     s.turn(sun, facing(end, 8, [sunAt](float) { return sunAt; }, camera));
-    Lib3dsNode* clouds = s.object("CClouds", plane("Clouds", 22000, 22000, 8, 6), Vec3{0, 0, -1100});
+    // The cloud sea bends up towards the horizon, so that it meets the sky
+    // from whatever height the camera looks.
+    MeshData sea = heightField("Clouds", 38000, 38000, 24, 10, [](float x, float y) {
+        float d = std::sqrt(x * x + y * y) / 19000;
+        return 1500 * d * d;
+    });
+    Lib3dsNode* clouds = s.object("CClouds", sea, Vec3{0, 0, -1100});
     s.move(clouds, {{0, {0, 0, -1100}}, {end, {900, 300, -1100}}});
     // Two falls off the big island's rim, into the clouds.
     for (int i = 0; i < 2; i++) {

@@ -90,11 +90,12 @@ MeshData beam(const std::string& material, float width, float height) {
     return mesh;
 }
 
-MeshData sphere(const std::string& material, float radius, int slices, int stacks, Facing facing,
-                float repeat) {
+// The sphere from its top pole down to `span` radians from it.
+static MeshData sphereBand(const std::string& material, float radius, int slices, int stacks, float span,
+                           Facing facing, float repeat) {
     float sign = facing == Facing::Outside ? 1.0f : -1.0f;
     auto direction = [&](float c, float r) {
-        float theta = kTwoPi * c / slices, phi = kPi * r / stacks;
+        float theta = kTwoPi * c / slices, phi = span * r / stacks;
         return Vec3{std::sin(phi) * std::cos(theta), std::sin(phi) * std::sin(theta), std::cos(phi)};
     };
     return grid(
@@ -102,10 +103,16 @@ MeshData sphere(const std::string& material, float radius, int slices, int stack
         [&](int c, int r, Uv& uv) {
             uv = {repeat * static_cast<float>(c) / slices, static_cast<float>(r) / stacks};
             // Exact poles, so their cells' slivers are dropped as the empty triangles they are.
-            if (r == 0 || r == stacks) return Vec3{0, 0, r == 0 ? radius : -radius};
+            if (r == 0) return Vec3{0, 0, radius};
+            if (r == stacks && span == kPi) return Vec3{0, 0, -radius};
             return direction(static_cast<float>(c), static_cast<float>(r)) * radius;
         },
         [&](int c, int r) { return direction(c + 0.5f, r + 0.5f) * sign; });
+}
+
+MeshData sphere(const std::string& material, float radius, int slices, int stacks, Facing facing,
+                float repeat) {
+    return sphereBand(material, radius, slices, stacks, kPi, facing, repeat);
 }
 
 MeshData torus(const std::string& material, float radius, float thickness, int segments, int sides,
@@ -295,19 +302,7 @@ MeshData annulus(const std::string& material, float inner, float outer, int segm
 }
 
 MeshData dome(const std::string& material, float radius, int slices, int stacks, float lowest, float repeat) {
-    float span = kPi / 2 + lowest;
-    auto direction = [&](float c, float r) {
-        float theta = kTwoPi * c / slices, phi = span * r / stacks;
-        return Vec3{std::sin(phi) * std::cos(theta), std::sin(phi) * std::sin(theta), std::cos(phi)};
-    };
-    return grid(
-        material, slices, stacks,
-        [&](int c, int r, Uv& uv) {
-            uv = {repeat * static_cast<float>(c) / slices, static_cast<float>(r) / stacks};
-            if (r == 0) return Vec3{0, 0, radius};
-            return direction(static_cast<float>(c), static_cast<float>(r)) * radius;
-        },
-        [&](int c, int r) { return direction(c + 0.5f, r + 0.5f) * -1.0f; });
+    return sphereBand(material, radius, slices, stacks, kPi / 2 + lowest, Facing::Inside, repeat);
 }
 
 // 5 x 7 glyphs, top row first; '#' is a cube.

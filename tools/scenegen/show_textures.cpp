@@ -60,17 +60,37 @@ Image goldBurst() { return glow(128, Rgb{0.6f, 0.3f, 0.02f}, Rgb{0.4f, 0.12f, 0.
 
 Image starGlow() { return glow(128, Rgb{0.55f, 0.6f, 0.7f}, Rgb{0.25f, 0.35f, 0.6f}, 30.0f); }
 
+// Stars on a sky: how many, where, down to which row, how bright.
+struct Stars {
+    float density;
+    unsigned seed;
+    float to;
+    float strength;
+};
+
+// A sky for a dome that reaches `lowest` radians below the horizon: the
+// palette from the zenith to the horizon, its rows spread by `curve` (above 1
+// gives the zenith's colours more room); below the horizon the palette's last
+// colour times `below`, dimming by `fade` a dome's depth; and stars thinning
+// out downwards.
+Image sky(int width, float lowest, const Palette& above, float curve, float below, float fade, Stars stars) {
+    const float horizon = horizonRow(lowest);
+    const Rgb low = scale(above.at(1.0f), below);
+    return paint(width, 256, [&](float u, float v) {
+        Rgb c = v < horizon ? above.at(std::pow(v / horizon, curve))
+                            : scale(low, std::max(0.0f, 1.0f - fade * (v - horizon) / (1.0f - horizon)));
+        if (stars.density <= 0) return c;
+        float star = starAt(static_cast<int>(u * width), static_cast<int>(v * 256), stars.seed, stars.density);
+        return add(c, scale(Rgb{0.8f, 0.85f, 1.0f}, stars.strength * star * (1.0f - smoothT(v / stars.to))));
+    });
+}
+
 // The title.
 
 Image duskSky() {
-    const float horizon = horizonRow(0.12f);
-    Palette sky{{0.01f, 0.01f, 0.06f}, {0.05f, 0.02f, 0.16f}, {0.2f, 0.04f, 0.3f}, {0.55f, 0.1f, 0.4f},
-                {0.85f, 0.35f, 0.3f}};
-    return paint(256, 256, [&](float u, float v) {
-        Rgb c = v < horizon ? sky.at(v / horizon) : scale(Rgb{0.85f, 0.35f, 0.3f}, 1.0f - (v - horizon) / (1.0f - horizon));
-        float star = starAt(static_cast<int>(u * 256), static_cast<int>(v * 256), 3u, 0.012f);
-        return add(c, scale(Rgb{0.8f, 0.85f, 1.0f}, star * (1.0f - smoothT(v / 0.85f))));
-    });
+    return sky(256, 0.12f, Palette{{0.01f, 0.01f, 0.06f}, {0.05f, 0.02f, 0.16f}, {0.2f, 0.04f, 0.3f},
+                                   {0.55f, 0.1f, 0.4f}, {0.85f, 0.35f, 0.3f}},
+               1.0f, 1.0f, 1.0f, Stars{0.012f, 3u, 0.85f, 1.0f});
 }
 
 // Halos are drawn on rings: v runs from the ring's inner edge (0) out.
@@ -165,15 +185,9 @@ Image rimGlow() {
 
 // Night falling: deep blue above, a band of orange and rose at the horizon.
 Image citySky() {
-    const float horizon = horizonRow(0.15f);
-    Palette sky{{0.0f, 0.01f, 0.05f}, {0.02f, 0.05f, 0.16f}, {0.08f, 0.14f, 0.32f}, {0.45f, 0.25f, 0.4f},
-                {0.95f, 0.5f, 0.25f}};
-    return paint(256, 256, [&](float u, float v) {
-        Rgb c = v < horizon ? sky.at(std::pow(v / horizon, 1.6f))
-                            : scale(Rgb{0.95f, 0.5f, 0.25f}, 1.0f - (v - horizon) / (1.0f - horizon));
-        float star = starAt(static_cast<int>(u * 256), static_cast<int>(v * 256), 5u, 0.015f);
-        return add(c, scale(Rgb{0.8f, 0.85f, 1.0f}, star * (1.0f - smoothT(v / 0.75f))));
-    });
+    return sky(256, 0.15f, Palette{{0.0f, 0.01f, 0.05f}, {0.02f, 0.05f, 0.16f}, {0.08f, 0.14f, 0.32f},
+                                   {0.45f, 0.25f, 0.4f}, {0.95f, 0.5f, 0.25f}},
+               1.6f, 1.0f, 1.0f, Stars{0.015f, 5u, 0.75f, 1.0f});
 }
 
 Image pavement() { return gridLines(128, 4, Rgb{0.1f, 0.08f, 0.12f}, Rgb{0.55f, 0.35f, 0.5f}); }
@@ -360,23 +374,19 @@ Image portal() {
 
 // The islands.
 
-// Late afternoon: deep blue overhead, warm haze at the horizon, and the
-// cloud sea's own colour just below it.
+// Late afternoon: deep blue overhead and warm haze at the horizon; below
+// it a dimmer haze, to which the far cloud sea adds its own light.
 Image daySky() {
-    const float horizon = horizonRow(0.1f);
-    Palette sky{{0.08f, 0.2f, 0.5f}, {0.2f, 0.4f, 0.75f}, {0.5f, 0.62f, 0.8f}, {0.85f, 0.7f, 0.52f}};
-    return paint(128, 256, [&](float, float v) {
-        if (v < horizon) return sky.at(std::pow(v / horizon, 1.4f));
-        // Below the horizon the cloud sea adds its own light.
-        return mix(Rgb{0.85f, 0.7f, 0.52f}, Rgb{0.05f, 0.05f, 0.1f}, smoothT((v - horizon) / (1.0f - horizon) * 2.0f));
-    });
+    return sky(128, 0.2f, Palette{{0.08f, 0.2f, 0.5f}, {0.2f, 0.4f, 0.75f}, {0.5f, 0.6f, 0.75f}, {0.75f, 0.58f, 0.36f}},
+               1.4f, 0.4f, 1.0f, Stars{0.0f, 0u, 0.0f, 0.0f});
 }
 
 Image sunGlow() { return glow(128, Rgb{0.5f, 0.4f, 0.25f}, Rgb{0.45f, 0.3f, 0.15f}, 20.0f); }
 
 // The cloud sea from above: sunlit puffs, violet shade between them.
 Image clouds() {
-    Palette cloud{{0.2f, 0.23f, 0.4f}, {0.4f, 0.4f, 0.55f}, {0.76f, 0.66f, 0.62f}, {0.86f, 0.77f, 0.67f}};
+    // Blue stays low enough that cloud and haze added together never burn to white.
+    Palette cloud{{0.2f, 0.22f, 0.38f}, {0.4f, 0.38f, 0.5f}, {0.76f, 0.64f, 0.55f}, {0.86f, 0.75f, 0.58f}};
     return paint(256, 256, [&](float u, float v) {
         float n = fractalNoise(u, v, 4, 6, 131u);
         float billow = 1.0f - std::fabs(2.0f * fractalNoise(u, v, 8, 3, 137u) - 1.0f);
@@ -428,15 +438,9 @@ Image mote() { return glow(32, Rgb{0.1f, 0.45f, 0.5f}, Rgb{0.05f, 0.2f, 0.3f}, 1
 
 // Sunset: violet overhead, rose and orange down to a golden horizon.
 Image sunsetSky() {
-    const float horizon = horizonRow(0.1f);
-    Palette sky{{0.06f, 0.03f, 0.18f}, {0.25f, 0.08f, 0.35f}, {0.65f, 0.2f, 0.4f}, {0.95f, 0.45f, 0.25f},
-                {1.0f, 0.7f, 0.35f}};
-    return paint(128, 256, [&](float u, float v) {
-        Rgb c = v < horizon ? sky.at(std::pow(v / horizon, 1.3f))
-                            : scale(Rgb{1.0f, 0.7f, 0.35f}, 1.0f - 0.7f * (v - horizon) / (1.0f - horizon));
-        float star = starAt(static_cast<int>(u * 128), static_cast<int>(v * 256), 23u, 0.01f);
-        return add(c, scale(kWhite, 0.6f * star * (1.0f - smoothT(v / 0.5f))));
-    });
+    return sky(128, 0.1f, Palette{{0.06f, 0.03f, 0.18f}, {0.25f, 0.08f, 0.35f}, {0.65f, 0.2f, 0.4f},
+                                  {0.95f, 0.45f, 0.25f}, {1.0f, 0.7f, 0.35f}},
+               1.3f, 1.0f, 0.7f, Stars{0.01f, 23u, 0.5f, 0.6f});
 }
 
 Image sunsetGlow() { return glow(128, Rgb{0.6f, 0.42f, 0.18f}, Rgb{0.5f, 0.2f, 0.1f}, 14.0f); }
