@@ -13,8 +13,6 @@ const int kFinalHitRow = score::kFinalHit - score::kCuts[6];
 const int kRingRows[3] = {64, 128, 192};
 const Vec3 kRings[3] = {{-150, -2000, 240}, {150, -200, 240}, {0, 1400, 240}};
 const Vec3 kTitleAt{0, 4200, 0};
-const char kTitle[] = "VELMORA";
-const float kCell = 26.0f;
 
 }  // namespace
 
@@ -118,30 +116,12 @@ void buildSea(SceneBuilder& s) {
 
     // The name drops onto the water a letter a beat, as it did at the start,
     // and hops once more on the final hit.
-    float centre = 30 + 3.5f * kCell;
     int hit = rowFrame(kFinalHitRow);
-    for (int i = 0; i < 7; i++) {
-        MeshData letter = blockLetter("Chrome", kTitle[i], i, 7, kCell);
-        letter.scaleBy(Vec3{1, 1.5f, 1});
-        letter.lightGain = 1.6f;
-        Vec3 home = kTitleAt + Vec3{0, 0, centre};
-        Lib3dsNode* node = s.object(numbered("Letter", i).c_str(), letter, home);
-        int land = rowFrame(256 + 4 * i);
-        s.move(node, eased<PositionKey>({{0, home + Vec3{0, 0, 6000}},
-                      {land - 4, home + Vec3{0, 0, 2600}},
-                      {land, home},
-                      {land + 1, home + Vec3{0, 0, 20}},
-                      {land + 3, home},
-                      {hit - 1, home},
-                      {hit + i / 3, home + Vec3{0, 0, 40}},
-                      {hit + 3 + i / 3, home},
-                      {end, home}}));
-    }
-    for (int i = 0; i < 7; i++) {
-        float x = (i * 6 + 2.5f) * kCell - 41 * kCell * 0.5f;
-        Vec3 foot = kTitleAt + Vec3{x, -30, 30};
-        flare(s, numbered("zSplash", i).c_str(), "Burst", [foot](float) { return foot; }, camera, 300, {256 + 4 * i}, 4);
-    }
+    droppingName(s, kTitleAt, 256, camera, "Burst", [hit](int i, Vec3 home, std::vector<PositionKey>& keys) {
+        keys.push_back({hit - 1, home});
+        keys.push_back({hit + i / 3, home + Vec3{0, 0, 40}});
+        keys.push_back({hit + 3 + i / 3, home});
+    });
     flare(s, "zFinal", "Burst", [](float) { return kTitleAt + Vec3{0, 300, 250}; }, camera, 5200, {kFinalHitRow}, 9);
     flare(s, "zCrash", "Burst", [&camera](float) { return camera(0) + Vec3{0, 1500, 100}; }, camera, 2400, {0}, 6);
 
@@ -155,8 +135,8 @@ void buildSea(SceneBuilder& s) {
     s.move(irisNode, sampled(end, 2, irisAt));
     s.turn(irisNode, facing(end, 2, irisAt, camera));
     int opens = rowFrame(kFinalHitRow + 6), shut = rowFrame(rows - 3);
-    s.resize(irisNode, eased<PositionKey>({{0, kHidden},
-                                           {opens - 1, kHidden},
+    // Until it closes, its hole is wider than the view, never smaller.
+    s.resize(irisNode, eased<PositionKey>({{0, {1000, 1000, 1000}},
                                            {opens, {30, 30, 30}},
                                            {shut, {0.014f, 0.014f, 0.014f}},
                                            {end, {0.014f, 0.014f, 0.014f}}}));

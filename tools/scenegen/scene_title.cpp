@@ -8,11 +8,7 @@
 
 namespace {
 
-const char kTitle[] = "VELMORA";
-const int kLetters = 7;
-const float kCell = 26.0f;
-const float kLift = 20.0f;  // the letters hover over the grid
-// The sun's foot on the floor: the floor is additive and cannot hide what
+// The sun stands on the floor: the floor is additive and cannot hide what
 // lies below it, so only the mountains may cover the sun's lower bands.
 const Vec3 kSunAt{0, 8200, 1600};
 const float kSunRadius = 1600.0f;
@@ -143,31 +139,14 @@ void buildTitle(SceneBuilder& s) {
 
     // Each letter drops in on its beat, bounces, and from bar 4 on hops in
     // a wave that runs along the name at each bar.
-    float centre = kLift + 3.5f * kCell;
-    for (int i = 0; i < kLetters; i++) {
-        MeshData letter = blockLetter("Chrome", kTitle[i], i, kLetters, kCell);
-        letter.scaleBy(Vec3{1, 1.5f, 1});  // deeper than wide, to stand solid
-        letter.lightGain = 1.6f;
-        Vec3 home{0, 0, centre};
-        Lib3dsNode* node = s.object(numbered("Letter", i).c_str(), letter, home);
-        int land = rowFrame(32 + 4 * i);
-        std::vector<PositionKey> keys{{0, home + Vec3{0, 0, 6000}}, {land - 4, home + Vec3{0, 0, 2600}},
-                                      {land, home}, {land + 1, home + Vec3{0, 0, 22}}, {land + 3, home}};
+    droppingName(s, kOrigin, 32, camera, "Burst", [](int i, Vec3 home, std::vector<PositionKey>& keys) {
         for (int bar = 64; bar < 160; bar += kBarRows) {
             int hop = rowFrame(bar + i);
             if (hop - 1 > keys.back().frame) keys.push_back({hop - 1, home});
             keys.push_back({hop, home + Vec3{0, 0, 26}});
             keys.push_back({hop + 2, home});
         }
-        keys.push_back({end, home});
-        s.move(node, eased(keys));
-    }
-    for (int i = 0; i < kLetters; i++) {
-        float x = (i * 6 + 2.5f) * kCell - (kLetters * 6 - 1) * kCell * 0.5f;
-        Vec3 foot{x, -30, kLift};
-        flare(s, numbered("zLand", i).c_str(), "Burst", [foot](float) { return foot; }, camera, 260,
-              {32 + 4 * i}, 4);
-    }
+    });
     // The crash that opens the show.
     flare(s, "zCrash", "Burst", [camera](float) { return camera(0) + Vec3{40, 900, 160}; }, camera, 1400, {0}, 6);
 }

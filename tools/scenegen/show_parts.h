@@ -54,6 +54,14 @@ Lib3dsNode* placed(SceneBuilder& s, const char* name, MeshData mesh);
 Lib3dsNode* flare(SceneBuilder& s, const char* name, const char* material, const Track& at, const Track& camera,
                   float size, const std::vector<int>& hitRows, int decay);
 
+// The name in bevelled chrome letters ("Chrome"), a node each, standing
+// over the ground at `at` and facing -y. Letter i drops in from high above
+// onto row `firstRow` + 4 i, bounces, and lights a flash of `flash` at its
+// foot; `then` adds the keys that follow its landing.
+using LetterKeys = std::function<void(int letter, Vec3 home, std::vector<PositionKey>& keys)>;
+void droppingName(SceneBuilder& s, Vec3 at, int firstRow, const Track& camera, const char* flash,
+                  const LetterKeys& then);
+
 void buildTitle(SceneBuilder& s);
 void buildReactor(SceneBuilder& s);
 void buildCity(SceneBuilder& s);

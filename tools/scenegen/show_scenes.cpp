@@ -46,6 +46,29 @@ Lib3dsNode* flare(SceneBuilder& s, const char* name, const char* material, const
     return node;
 }
 
+void droppingName(SceneBuilder& s, Vec3 at, int firstRow, const Track& camera, const char* flash,
+                  const LetterKeys& then) {
+    const char name[] = "VELMORA";
+    const int letters = 7;
+    const float cell = 26.0f, lift = 20.0f;
+    for (int i = 0; i < letters; i++) {
+        MeshData letter = blockLetter("Chrome", name[i], i, letters, cell);
+        letter.scaleBy(Vec3{1, 1.5f, 1});  // deeper than wide, to stand solid
+        letter.lightGain = 1.6f;
+        Vec3 home = at + Vec3{0, 0, lift + 3.5f * cell};
+        Lib3dsNode* node = s.object(numbered("Letter", i).c_str(), letter, home);
+        int land = rowFrame(firstRow + kBeatRows * i);
+        std::vector<PositionKey> keys{{0, home + Vec3{0, 0, 6000}}, {land - 4, home + Vec3{0, 0, 2600}},
+                                      {land, home}, {land + 1, home + Vec3{0, 0, 22}}, {land + 3, home}};
+        then(i, home, keys);
+        keys.push_back({s.frames(), home});
+        s.move(node, eased(keys));
+        Vec3 foot = at + Vec3{(i * 6 + 2.5f) * cell - (letters * 6 - 1) * cell * 0.5f, -30, lift};
+        flare(s, numbered("zLand", i).c_str(), flash, [foot](float) { return foot; }, camera, 280,
+              {firstRow + kBeatRows * i}, 4);
+    }
+}
+
 const std::vector<ShowScene>& showScenes() {
     static const std::vector<ShowScene> scenes{
         {"ltitre.3ds", 17143, buildTitle}, {"add2.3ds", 17143, buildReactor},   {"prepre.3ds", 17143, buildCity},
