@@ -49,8 +49,23 @@ HWND DisplaySettings::openWindow(HINSTANCE instance) {
         mode.dmPelsHeight = height;
         mode.dmBitsPerPel = 16;
         mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-        // A refused mode ends the run quietly.
-        if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) return 0;
+        // Many displays no longer offer 16 bits: then the same size at the
+        // desktop's own depth. Only when that is refused too does the run end,
+        // and the viewer is told why.
+        if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
+            DEVMODEA desktop;
+            memset(&desktop, 0, sizeof(desktop));
+            desktop.dmSize = DEVMODE_RECORD_SIZE;
+            int granted = 0;
+            if (EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS, &desktop)) {
+                mode.dmBitsPerPel = desktop.dmBitsPerPel;
+                granted = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+            }
+            if (!granted) {
+                reportError("Can't Set The 640x480 Full Screen Mode.");
+                return 0;
+            }
+        }
         ShowCursor(FALSE);
         exStyle = WS_EX_APPWINDOW;
         style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;

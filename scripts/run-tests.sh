@@ -1,6 +1,7 @@
 #!/bin/sh
-# Installs what is missing, then runs every test phase: a plain build and one
-# with AddressSanitizer and UndefinedBehaviorSanitizer. A failed phase never
+# Installs what is missing, then runs every test phase: a plain build, one
+# with AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build
+# (the release archive) with its tests under Wine. A failed phase never
 # stops the ones after it; the summary at the end gives each phase's outcome,
 # its test counts and the tests that skipped themselves, with their reasons.
 # The exit status is non-zero when any phase failed.
@@ -84,5 +85,14 @@ summary() {
 
 phase "plain build" build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 phase "sanitizer build" build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
+
+# windows_build_and_test: the archive in one command, then every Windows test
+# program, and the tests under Wine.
+windows_build_and_test() {
+    ./scripts/build-windows.sh &&
+        cmake --build build-win32 -j$jobs &&
+        run_ctest build-win32 --timeout 600
+}
+phase "windows under wine" windows_build_and_test
 
 summary

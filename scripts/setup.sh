@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs the Debian 12 packages the build, the demo and the tests need.
+# Installs the Debian 12 packages the build, the demo, the Windows build and
+# the tests (Wine among them) need.
 # Only what is missing is installed; runs apt-get as root or through sudo.
 set -e
 
@@ -13,8 +14,12 @@ assimp-testmodels
 libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
 libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
 xvfb xauth xdotool x11-utils openbox imagemagick
-g++-mingw-w64-i686
+g++-mingw-w64-i686 g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev
 openmpt123 xmp sox
+wine wine32:i386 fonts-wine
+libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+libxrandr2:i386 libxcursor1:i386 libxi6:i386 libxfixes3:i386 libxrender1:i386
+libxinerama1:i386 libxxf86vm1:i386 libxcomposite1:i386
 "
 
 missing=""
@@ -38,5 +43,13 @@ else
 fi
 
 echo "setup: installing$missing"
+# 32-bit Wine and its Mesa are i386 packages.
+case $missing in
+*:i386*)
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $SUDO dpkg --add-architecture i386
+    fi
+    ;;
+esac
 $SUDO apt-get update -q
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing

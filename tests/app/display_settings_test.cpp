@@ -106,12 +106,30 @@ TEST_F(Display, RegistrationFailureIsReported) {
     EXPECT_EQ(-1, logIndex("ChangeDisplaySettingsA"));
 }
 
-TEST_F(Display, RefusedModeEndsQuietly) {
+TEST_F(Display, RefusedSixteenBitModeIsAskedAgainAtTheDesktopDepth) {
     win32test::failNextCall("ChangeDisplaySettingsA");
-    EXPECT_EQ(nullptr, settings.openWindow(nullptr));
+    HWND w = settings.openWindow(nullptr);
+    ASSERT_NE(nullptr, w);
+    EXPECT_TRUE(win32test::windowIsFullScreen(w));
     EXPECT_TRUE(win32test::messageBoxes().empty());
-    EXPECT_EQ(-1, logIndex("CreateWindowExA"));
-    EXPECT_EQ(0, win32test::cursorCount());
+    int first = logIndex("ChangeDisplaySettingsA");
+    int desktop = logIndex("EnumDisplaySettingsA", first);
+    ASSERT_NE(-1, desktop);
+    EXPECT_LT(desktop, logIndex("ChangeDisplaySettingsA", first + 1));
+    EXPECT_LT(logIndex("ChangeDisplaySettingsA", first + 1), logIndex("CreateWindowExA"));
+}
+
+TEST_F(Display, FullScreenRefusedAtEveryDepthIsReportedAndOpensNothing) {
+    for (const char* refused : {"ChangeDisplaySettingsA", "EnumDisplaySettingsA"}) {
+        win32test::reset();
+        win32test::captureMessageBoxes(true);
+        win32test::failNextCall("ChangeDisplaySettingsA");
+        win32test::failNextCall(refused);
+        EXPECT_EQ(nullptr, settings.openWindow(nullptr)) << refused;
+        EXPECT_EQ(std::vector<std::string>{"Can't Set The 640x480 Full Screen Mode."}, boxTexts());
+        EXPECT_EQ(-1, logIndex("CreateWindowExA"));
+        EXPECT_EQ(0, win32test::cursorCount()) << "the cursor stays as it was";
+    }
 }
 
 TEST_F(Display, WindowCreationFailureRestoresTheDesktopBeforeTheBox) {

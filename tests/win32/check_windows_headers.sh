@@ -1,8 +1,7 @@
 #!/bin/sh
 # Compiles the system's folders against the real Windows headers (mingw-w64,
-# 32-bit), syntax only, so they stay valid Win32 code. The third-party
-# headers a Windows build would take from its SDKs are stood in for by our
-# layers' declarations of the same calls.
+# 32-bit), syntax only, so they stay valid Win32 code. lib3ds's headers are
+# the system's own.
 set -e
 src="$1"
 cxx=i686-w64-mingw32-g++
@@ -10,9 +9,6 @@ command -v $cxx >/dev/null || { echo "$cxx not installed (scripts/setup.sh insta
 
 stand_ins=$(mktemp -d)
 trap 'rm -rf "$stand_ins"' EXIT
-mkdir -p "$stand_ins/GL"
-echo '#include "platform/sound/sound_api.h"' > "$stand_ins/fmod.h"
-echo '#include "platform/glpng/glpng.h"' > "$stand_ins/GL/glpng.h"
 ln -s /usr/include/lib3ds "$stand_ins/lib3ds"
 [ -f /usr/include/lib3ds.h ] && ln -s /usr/include/lib3ds.h "$stand_ins/lib3ds.h"
 

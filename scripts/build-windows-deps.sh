@@ -1,0 +1,214 @@
+#!/bin/sh
+# Cross-builds the libraries of the Windows build (lib3ds, libpng, libopenmpt,
+# SDL2, libsndfile) as static i686-w64-mingw32 libraries, from Debian's own
+# source packages, into a prefix cached outside the clone. zlib is Debian's
+# libz-mingw-w64-dev. The prefix is keyed by the source versions, this script,
+# the toolchain file and the compiler; an unchanged key reuses it.
+#
+# Prints the prefix on its last line of standard output; the build's own
+# output goes to a log file in the cache, shown when a step fails.
+#
+#   VELMORA_CACHE_DIR  the cache folder (default: ${XDG_CACHE_HOME:-$HOME/.cache}/velmora)
+#   VELMORA_JOBS       parallel compile jobs (default: 2)
+set -eu
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+toolchain=$here/cmake/i686-w64-mingw32.cmake
+host=i686-w64-mingw32
+cc=$host-gcc-posix
+cxx=$host-g++-posix
+jobs=${VELMORA_JOBS:-2}
+cache=${VELMORA_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/velmora}
+sources="lib3ds libpng1.6 libopenmpt libsdl2 libsndfile"
+
+say() { echo "build-windows-deps: $*" >&2; }
+
+if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+
+for tool in $cc $cxx dpkg-source; do
+    command -v "$tool" >/dev/null 2>&1 || { say "$tool is missing; run scripts/setup.sh"; exit 1; }
+done
+[ -f /usr/$host/lib/libz.a ] || { say "libz-mingw-w64-dev is missing; run scripts/setup.sh"; exit 1; }
+
+# The versions of a source package apt knows, newest first.
+source_versions() {
+    apt-cache showsrc --only-source "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -u | {
+        sorted=""
+        while read -r v; do
+            rest=""; placed=""
+            for w in $sorted; do
+                if [ -z "$placed" ] && dpkg --compare-versions "$v" gt "$w"; then
+                    rest="$rest $v"; placed=1
+                fi
+                rest="$rest $w"
+            done
+            [ -n "$placed" ] || rest="$rest $v"
+            sorted=$rest
+        done
+        echo $sorted
+    }
+}
+
+# apt needs a deb-src entry to fetch source packages: one per binary entry,
+# for the same archives and suites.
+if [ -z "$(source_versions lib3ds)" ]; then
+    list=/etc/apt/sources.list.d/velmora-deb-src.sources
+    if [ ! -f "$list" ]; then
+        say "adding source entries for the machine's archives ($list)"
+        for f in /etc/apt/sources.list.d/*.sources; do
+            [ -f "$f" ] || continue
+            # Each enabled stanza that lists binary packages, once more for sources.
+            awk 'BEGIN { RS = ""; ORS = "\n\n" }
+                 /(^|\n)Types:[^\n]*deb([ \t]|\n|$)/ && !/(^|\n)Types:[^\n]*deb-src/ \
+                 && !/(^|\n)Enabled:[ \t]*no/ {
+                     sub(/(^|\n)Types:[^\n]*/, "Types: deb-src"); print }' "$f"
+        done > /tmp/velmora-deb-src.$$
+        if [ -f /etc/apt/sources.list ]; then
+            sed -n 's/^deb \(.*\)$/deb-src \1/p' /etc/apt/sources.list \
+                > /tmp/velmora-deb-src-list.$$
+            if [ -s /tmp/velmora-deb-src-list.$$ ]; then
+                $SUDO cp /tmp/velmora-deb-src-list.$$ /etc/apt/sources.list.d/velmora-deb-src.list
+            fi
+            rm -f /tmp/velmora-deb-src-list.$$
+        fi
+        $SUDO cp /tmp/velmora-deb-src.$$ "$list"
+        rm -f /tmp/velmora-deb-src.$$
+    fi
+    $SUDO apt-get update -q >&2
+fi
+
+key_text=""
+for p in $sources; do
+    v=$(source_versions "$p")
+    [ -n "$v" ] || { say "apt knows no source package $p"; exit 1; }
+    key_text="$key_text$p $v
+"
+done
+key_text="${key_text}zlib $(dpkg-query -W -f='${Version}' libz-mingw-w64-dev)
+script $(sha256sum < "$0" | cut -d' ' -f1)
+toolchain $(sha256sum < "$toolchain" | cut -d' ' -f1)
+cc $($cc --version | head -n 1)
+cxx $($cxx --version | head -n 1)
+"
+key=$(printf '%s' "$key_text" | sha256sum | cut -c1-16)
+prefix=$cache/win32-deps-$key
+
+mkdir -p "$cache"
+exec 9>"$cache/win32-deps.lock"
+flock 9
+
+if [ -f "$prefix/velmora-deps.key" ]; then
+    say "cached: $prefix"
+    echo "$prefix"
+    exit 0
+fi
+
+say "building into $prefix (log: $cache/win32-deps.log)"
+rm -rf "$prefix" "$cache/win32-deps-work"
+work=$cache/win32-deps-work
+mkdir -p "$work/src" "$prefix"
+log=$cache/win32-deps.log
+: > "$log"
+
+# Runs a step with its output in the log; on failure shows the log's end.
+step() {
+    echo "== $*" >> "$log"
+    if ! "$@" >> "$log" 2>&1; then
+        say "failed: $*"
+        tail -n 40 "$log" >&2
+        exit 1
+    fi
+}
+
+export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig:/usr/$host/lib/pkgconfig"
+export PKG_CONFIG_PATH=""
+
+# Fetches and unpacks one source package into $work/src/<name>: the newest
+# version whose .dsc and upstream tarball can be had (a mirror may lack a
+# security update's files). When its Debian patch tarball cannot be had, the
+# upstream .orig tarball is used alone.
+fetch() {
+    name=$1
+    dir=$work/src/$name
+    for version in $(source_versions "$name"); do
+        dl=$work/dl-$name-$version
+        mkdir -p "$dl"
+        cd "$dl"
+        # apt's download user must be able to write here.
+        if id _apt >/dev/null 2>&1 && [ "$(id -u)" -eq 0 ]; then chown _apt "$dl"; fi
+        if apt-get source --download-only -q "$name=$version" >> "$log" 2>&1; then
+            step dpkg-source -x "$(ls ./*.dsc)" "$dir"
+            say "$name $version"
+            cd "$work"
+            return
+        fi
+        orig=$(ls ./*.orig.tar.* 2>/dev/null | head -n 1)
+        if [ -n "$(ls ./*.dsc 2>/dev/null)" ] && [ -n "$orig" ]; then
+            say "$name $version: Debian's patches could not be fetched; building the upstream $(basename "$orig") alone"
+            mkdir -p "$dir"
+            step tar -xf "$orig" -C "$dir" --strip-components=1
+            cd "$work"
+            return
+        fi
+        say "$name $version could not be fetched; trying an older version"
+    done
+    say "no version of $name could be fetched"
+    tail -n 20 "$log" >&2
+    exit 1
+}
+
+# Optimised, without debugging information: the program ships stripped.
+configure_host() {
+    ./configure --host=$host --prefix="$prefix" --disable-shared --enable-static \
+        CC=$cc CXX=$cxx CFLAGS=-O2 CXXFLAGS=-O2 CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib" "$@"
+}
+
+cmake_host() {
+    cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DVELMORA_WIN32_PREFIX="$prefix" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release "$@"
+}
+
+for p in $sources; do fetch "$p"; done
+
+say "lib3ds"
+cd "$work/src/lib3ds"
+step configure_host
+step make -C lib3ds -j"$jobs"
+step make -C lib3ds install
+
+say "libpng"
+cd "$work/src/libpng1.6"
+step configure_host
+step make -j"$jobs" install
+
+say "libopenmpt"
+cd "$work/src/libopenmpt"
+step configure_host --disable-openmpt123 --disable-examples --disable-tests --disable-doxygen-doc \
+    --without-mpg123 --without-ogg --without-vorbis --without-vorbisfile --without-pulseaudio \
+    --without-portaudio --without-portaudiocpp --without-sndfile --without-flac
+step make -j"$jobs" install
+
+say "SDL2"
+cd "$work/src/libsdl2"
+# Video stays on: without it SDL's Windows build does not link.
+step cmake_host -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
+    -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_RENDER=OFF
+step cmake --build build -j"$jobs"
+step cmake --install build
+
+say "libsndfile"
+cd "$work/src/libsndfile"
+step cmake_host -DBUILD_SHARED_LIBS=OFF -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF \
+    -DENABLE_EXTERNAL_LIBS=OFF -DENABLE_MPEG=OFF -DENABLE_CPACK=OFF -DINSTALL_MANPAGES=OFF
+step cmake --build build -j"$jobs"
+step cmake --install build
+
+cd "$cache"
+rm -rf "$work"
+printf '%s' "$key_text" > "$prefix/velmora-deps.key"
+# Prefixes of older keys are of no further use.
+for old in "$cache"/win32-deps-*; do
+    [ -d "$old" ] && [ "$old" != "$prefix" ] && [ "$old" != "$work" ] && rm -rf "$old"
+done
+say "done: $prefix"
+echo "$prefix"
