@@ -377,7 +377,7 @@ void clearance(Lib3dsFile* f, Lib3dsNode* node, Vec3 eye, float* least, std::str
 TEST_F(ShowFiles, CameraKeepsClearOfEveryMesh) {
     for (const ShowScene& s : showScenes()) {
         SCOPED_TRACE(s.file);
-        Lib3dsFile* f = lib3ds_file_load((dir / s.file).c_str());
+        Lib3dsFile* f = lib3ds_file_load((dir / s.file).string().c_str());
         ASSERT_NE(f, nullptr);
         Lib3dsNode* cam = lib3ds_file_node_by_name(f, "Camera01", LIB3DS_CAMERA_NODE);
         ASSERT_NE(cam, nullptr);
