@@ -146,7 +146,7 @@ def main():
     labelled = []
     for ms in sheet:
         labelled += ["-label", "%d.%d s %s" % (ms // 1000, ms % 1000 // 100, SCENES[scene_at(ms)][0]), png(ms)]
-    run(["montage"] + labelled + ["-tile", "6x", "-geometry", "320x240+3+3", "-pointsize", "14",
+    run(["montage"] + labelled + ["-tile", "6x", "-geometry", "320x240+3+3", "-pointsize", "14", "-depth", "8",
                                   os.path.join(args.out, "sheet.png")])
     print(os.path.join(args.out, "sheet.png"))
 
