@@ -19,12 +19,6 @@ Rgb Image::at(int x, int y) const { return pixels_[static_cast<size_t>(y) * widt
 
 void Image::set(int x, int y, Rgb c) { pixels_[static_cast<size_t>(y) * width_ + x] = c; }
 
-void Image::addAt(int x, int y, Rgb c) {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-    Rgb& p = pixels_[static_cast<size_t>(y) * width_ + x];
-    p = add(p, c);
-}
-
 static png_byte toByte(float v) {
     if (v <= 0.0f) return 0;
     if (v >= 1.0f) return 255;

@@ -21,8 +21,6 @@ public:
     int height() const { return height_; }
     Rgb at(int x, int y) const;
     void set(int x, int y, Rgb c);
-    // Adds to the pixel, so sprites and dots can overlap.
-    void addAt(int x, int y, Rgb c);
 
     // 8-bit RGB PNG without time or text chunks, so equal images give equal files.
     bool writePng(const std::string& path) const;

@@ -3,6 +3,7 @@
 #ifndef VELMORA_TOOLS_SCENEGEN_MESH_DATA_H
 #define VELMORA_TOOLS_SCENEGEN_MESH_DATA_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct Vec3 {
 Vec3 operator+(Vec3 a, Vec3 b);
 Vec3 operator-(Vec3 a, Vec3 b);
 Vec3 operator*(Vec3 a, float k);
+Vec3 operator*(Vec3 a, Vec3 b);  // each axis by its own factor
 Vec3 cross(Vec3 a, Vec3 b);
 float dot(Vec3 a, Vec3 b);
 float length(Vec3 a);
@@ -43,10 +45,20 @@ public:
     // Texture coordinates from the x and z of each point: the box from
     // `low` to `high` maps onto the image once, z high at the top.
     void mapPlanarXZ(Vec3 low, Vec3 high);
-    // Turns every point about the x or the z axis through the origin.
+    // Turns every point about the x, y or z axis through the origin.
     void rotateX(float angle);
+    void rotateY(float angle);
     void rotateZ(float angle);
     void scaleBy(Vec3 factors);
+    // Turns the mesh so that its z axis points along `axis`, its x axis
+    // staying level.
+    void orient(Vec3 axis);
+    // Moves every point `amount` along its direction from the origin, scaled
+    // by fractal noise in [-1, 1] of where it lies: rock, cloud and wave.
+    void roughen(float amount, float featureSize, unsigned seed);
+    // Drops the faces that `hidden`, given a face's centre and the unit
+    // normal of its front, says are never seen.
+    void dropFaces(const std::function<bool(Vec3 centre, Vec3 normal)>& hidden);
 
     // A new lib3ds mesh with the points placed at `at`; its matrix records
     // that placement, as 3D Studio does. The caller owns the mesh.
@@ -56,6 +68,11 @@ public:
     std::vector<Uv> texels;
     std::vector<Face> faces;
     std::vector<std::string> materials;
+    // Above 1, the mesh is lit that much more strongly: its points are stored
+    // that many times further from their place and the mesh matrix scales
+    // them back, which lengthens the normals, and the renderer does not
+    // renormalise them. Sides turned from the viewer's light then stay lit.
+    float lightGain = 1.0f;
 
 private:
     int materialIndex(const std::string& name);

@@ -62,16 +62,53 @@ float fractalNoise(float x, float y, int cells, int octaves, unsigned seed) {
     return sum / total;
 }
 
+static float lattice3(int x, int y, int z, unsigned seed) {
+    return unit(hash(x, y * 7919 + z * 104729, seed));
+}
+
+static float valueNoise3(Vec3 p, unsigned seed) {
+    int x0 = static_cast<int>(std::floor(p.x)), y0 = static_cast<int>(std::floor(p.y)),
+        z0 = static_cast<int>(std::floor(p.z));
+    float fx = smooth(p.x - static_cast<float>(x0)), fy = smooth(p.y - static_cast<float>(y0)),
+          fz = smooth(p.z - static_cast<float>(z0));
+    auto lerp = [](float a, float b, float t) { return a + (b - a) * t; };
+    float layer[2];
+    for (int k = 0; k < 2; k++) {
+        float a = lattice3(x0, y0, z0 + k, seed), b = lattice3(x0 + 1, y0, z0 + k, seed);
+        float c = lattice3(x0, y0 + 1, z0 + k, seed), d = lattice3(x0 + 1, y0 + 1, z0 + k, seed);
+        layer[k] = lerp(lerp(a, b, fx), lerp(c, d, fx), fy);
+    }
+    return lerp(layer[0], layer[1], fz);
+}
+
+float fractalNoise3(Vec3 p, int octaves, unsigned seed) {
+    float sum = 0.0f, weight = 0.5f, total = 0.0f;
+    for (int o = 0; o < octaves; o++) {
+        sum += valueNoise3(p, seed + static_cast<unsigned>(o) * 101u) * weight;
+        total += weight;
+        weight *= 0.5f;
+        p = p * 2.0f;
+    }
+    return sum / total;
+}
+
 // Pixel centre in [0, 1).
 static float coord(int i, int size) { return (static_cast<float>(i) + 0.5f) / static_cast<float>(size); }
 
-Image checker(int size, int cells, Rgb a, Rgb b) {
-    Image img(size, size);
-    int cell = size / cells;
-    for (int y = 0; y < size; y++)
-        for (int x = 0; x < size; x++) img.set(x, y, ((x / cell + y / cell) & 1) ? b : a);
+Image paint(int width, int height, const std::function<Rgb(float u, float v)>& colour) {
+    Image img(width, height);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) img.set(x, y, colour(coord(x, width), coord(y, height)));
     return img;
 }
+
+float falloff(float d) {
+    if (d >= 1.0f) return 0.0f;
+    if (d <= 0.0f) return 1.0f;
+    float t = 1.0f - d;
+    return t * t * (3.0f - 2.0f * t);
+}
+
 
 Image verticalGradient(int width, int height, const Palette& palette) {
     Image img(width, height);
@@ -96,18 +133,6 @@ static float centreDistance(int x, int y, int size) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
-Image rings(int size, float count, const Palette& palette) {
-    Image img(size, size);
-    for (int y = 0; y < size; y++)
-        for (int x = 0; x < size; x++) {
-            float d = centreDistance(x, y, size);
-            if (d >= 1.0f) continue;
-            float wave = 0.5f + 0.5f * std::cos(2.0f * kPi * d * count);
-            float fade = std::sqrt(1.0f - d);
-            img.set(x, y, scale(palette.cyclic(d * count / 3.0f), wave * wave * fade));
-        }
-    return img;
-}
 
 Image glow(int size, Rgb core, Rgb halo, float sharpness) {
     Image img(size, size);
@@ -122,102 +147,11 @@ Image glow(int size, Rgb core, Rgb halo, float sharpness) {
     return img;
 }
 
-Image stripes(int size, int bands, const Palette& palette, float edge) {
-    Image img(size, size);
-    for (int y = 0; y < size; y++) {
-        float f = coord(y, size) * static_cast<float>(bands);
-        int band = static_cast<int>(f);
-        float within = f - static_cast<float>(band);
-        Rgb c = palette.cyclic(static_cast<float>(band) / static_cast<float>(bands));
-        float rim = std::fabs(within - 0.5f) * 2.0f;  // 0 in the middle, 1 at the edges
-        float bright = rim > 1.0f - edge ? 1.0f : 0.35f + 0.4f * (1.0f - rim);
-        Rgb row = rim > 1.0f - edge ? mix(c, Rgb{1, 1, 1}, 0.6f) : scale(c, bright);
-        for (int x = 0; x < size; x++) {
-            // A faint seam across the band keeps the walls from looking flat.
-            float seam = 0.85f + 0.15f * std::cos(2.0f * kPi * 4.0f * coord(x, size));
-            img.set(x, y, scale(row, seam));
-        }
-    }
-    return img;
-}
 
-Image plasma(int size, const Palette& palette, float turns) {
-    Image img(size, size);
-    for (int y = 0; y < size; y++)
-        for (int x = 0; x < size; x++) {
-            float u = 2.0f * kPi * coord(x, size), v = 2.0f * kPi * coord(y, size);
-            float s = std::sin(u) + std::sin(2.0f * v + 1.0f) + std::sin(u + v) +
-                      std::sin(3.0f * u - v + 2.0f);
-            img.set(x, y, palette.cyclic(s / 8.0f * turns + 0.5f));
-        }
-    return img;
-}
 
-Image bricks(int size, int rows, int columns, Rgb brick, Rgb mortar, unsigned seed) {
-    Image img(size, size);
-    int rowHeight = size / rows, width = size / columns;
-    int joint = size / 64 > 1 ? size / 64 : 1;
-    for (int y = 0; y < size; y++)
-        for (int x = 0; x < size; x++) {
-            int row = y / rowHeight;
-            int shifted = (x + ((row & 1) ? width / 2 : 0)) % size;
-            int column = shifted / width;
-            bool isJoint = (y % rowHeight) < joint || (shifted % width) < joint;
-            if (isJoint) {
-                img.set(x, y, mortar);
-                continue;
-            }
-            float shade = 0.75f + 0.25f * unit(hash(column, row, seed));
-            float grain = 0.9f + 0.1f * fractalNoise(coord(x, size), coord(y, size), 16, 2, seed);
-            img.set(x, y, scale(brick, shade * grain));
-        }
-    return img;
-}
 
-Image starfield(int size, int stars, unsigned seed) {
-    Image img(size, size);
-    for (int i = 0; i < stars; i++) {
-        int x = static_cast<int>(hash(i, 1, seed) % static_cast<uint32_t>(size));
-        int y = static_cast<int>(hash(i, 2, seed) % static_cast<uint32_t>(size));
-        float b = 0.3f + 0.7f * unit(hash(i, 3, seed));
-        float tint = unit(hash(i, 4, seed));
-        Rgb c = scale(mix(Rgb{0.7f, 0.8f, 1.0f}, Rgb{1.0f, 0.9f, 0.7f}, tint), b);
-        img.addAt(x, y, c);
-        if (b > 0.85f) {  // the brightest get a small cross
-            Rgb arm = scale(c, 0.4f);
-            img.addAt((x + 1) % size, y, arm);
-            img.addAt((x + size - 1) % size, y, arm);
-            img.addAt(x, (y + 1) % size, arm);
-            img.addAt(x, (y + size - 1) % size, arm);
-        }
-    }
-    return img;
-}
 
-Image waves(int size, const Palette& palette, unsigned seed) {
-    Image img(size, size);
-    for (int y = 0; y < size; y++)
-        for (int x = 0; x < size; x++) {
-            float u = 2.0f * kPi * coord(x, size), v = 2.0f * kPi * coord(y, size);
-            float s = 0.35f * std::sin(3.0f * u + 2.0f * v) + 0.25f * std::sin(5.0f * v - u + 1.3f) +
-                      0.2f * std::sin(7.0f * u + 0.5f) +
-                      0.6f * (fractalNoise(coord(x, size), coord(y, size), 8, 3, seed) - 0.5f);
-            img.set(x, y, palette.at(0.5f + 0.5f * s));
-        }
-    return img;
-}
 
-Image caustics(int size, Rgb colour, unsigned seed) {
-    Image img(size, size);
-    for (int y = 0; y < size; y++)
-        for (int x = 0; x < size; x++) {
-            float n = fractalNoise(coord(x, size), coord(y, size), 6, 3, seed);
-            float line = 1.0f - std::fabs(n - 0.5f) * 14.0f;
-            if (line <= 0.0f) continue;
-            img.set(x, y, scale(colour, line * line));
-        }
-    return img;
-}
 
 Image gridLines(int size, int cells, Rgb floor, Rgb line) {
     Image img(size, size);
@@ -234,14 +168,3 @@ Image gridLines(int size, int cells, Rgb floor, Rgb line) {
     return img;
 }
 
-Image fadeEdges(const Image& image, float power) {
-    Image img(image.width(), image.height());
-    for (int y = 0; y < image.height(); y++)
-        for (int x = 0; x < image.width(); x++) {
-            float dx = coord(x, image.width()) * 2.0f - 1.0f, dy = coord(y, image.height()) * 2.0f - 1.0f;
-            float d = std::sqrt(dx * dx + dy * dy);
-            if (d >= 1.0f) continue;
-            img.set(x, y, scale(image.at(x, y), std::pow(1.0f - d, power)));
-        }
-    return img;
-}

@@ -3,9 +3,11 @@
 #ifndef VELMORA_TOOLS_SCENEGEN_PATTERNS_H
 #define VELMORA_TOOLS_SCENEGEN_PATTERNS_H
 
+#include <functional>
 #include <vector>
 
 #include "tools/scenegen/image.h"
+#include "tools/scenegen/mesh_data.h"
 
 // A colour ramp: stops spread evenly from t = 0 to t = 1.
 class Palette {
@@ -20,27 +22,19 @@ private:
 
 // Tileable fractal value noise in [0, 1], period `cells` at the first octave.
 float fractalNoise(float x, float y, int cells, int octaves, unsigned seed);
+// Fractal value noise in [0, 1] in space, one lattice cell per unit; not tiled.
+float fractalNoise3(Vec3 p, int octaves, unsigned seed);
 
-Image checker(int size, int cells, Rgb a, Rgb b);
+// Each pixel from its centre (u, v) in [0, 1), v = 0 the top row.
+Image paint(int width, int height, const std::function<Rgb(float u, float v)>& colour);
+// A bright blob on black, 1 at `d` = 0 and 0 from `d` = 1 on, smoothly.
+float falloff(float d);
+
 // Top row is t = 0 (the first stop), bottom row t = 1.
 Image verticalGradient(int width, int height, const Palette& palette);
 Image noise(int size, int cells, int octaves, unsigned seed, const Palette& palette);
-// Concentric rings around the centre, fading out towards the corners.
-Image rings(int size, float count, const Palette& palette);
 // A round glow on black: a hot core and a soft halo, for additive sprites.
 Image glow(int size, Rgb core, Rgb halo, float sharpness);
-// Horizontal bands, each band a hue from the palette with a bright edge.
-Image stripes(int size, int bands, const Palette& palette, float edge);
-Image plasma(int size, const Palette& palette, float turns);
-Image bricks(int size, int rows, int columns, Rgb brick, Rgb mortar, unsigned seed);
-Image starfield(int size, int stars, unsigned seed);
-// Crossing sine swells, blue, for the water surface.
-Image waves(int size, const Palette& palette, unsigned seed);
-// Thin bright lines on black: light caught by ripples, for an additive layer.
-Image caustics(int size, Rgb colour, unsigned seed);
-// The image darkened towards a circle's edge and black beyond it, so a
-// sprite shows no square outline.
-Image fadeEdges(const Image& image, float power);
 // A dark floor with glowing grid lines.
 Image gridLines(int size, int cells, Rgb floor, Rgb line);
 
