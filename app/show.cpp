@@ -14,8 +14,9 @@
 void loadShow() {
     g_timeline = new Timeline();
     g_textures = new TextureRegistry();
-    // Adding the effect runs its init: the fixed GL state and every scene and
-    // texture load.
+    // Adding the effect runs its init: the fixed GL state, every scene and
+    // texture load, and one unseen drawing of each scene, so that no frame of
+    // the show records a display list.
     g_timeline->add(new SceneSequenceEffect(), 0, SHOW_EFFECT_END_MS);
 }
 

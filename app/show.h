@@ -9,8 +9,8 @@ class MusicPlayer;
 #define SHOW_LENGTH_MS 147858
 
 // Creates the timeline and the texture registry and adds the scene sequence,
-// whose init sets the fixed GL state and loads every scene and texture. The
-// GL context must be current.
+// whose init sets the fixed GL state, loads every scene and texture and draws
+// each scene once, unseen. The GL context must be current.
 void loadShow();
 
 // Starts the clock and the music together; 1 when the music started.

@@ -65,6 +65,16 @@ int Scene::load(const char* fileName) {
     return 1;
 }
 
+int Scene::prepare() {
+    // A scene that cannot be drawn says so in the show, as it always has.
+    if (!file) return 0;
+    if (!lib3ds_file_node_by_name(file, cameraName, LIB3DS_CAMERA_NODE)) return 0;
+    if (!lib3ds_file_node_by_name(file, targetName, LIB3DS_TARGET_NODE)) return 0;
+    // The first frame would draw frame 0 and pose frame 0 again, so drawing it
+    // now records the lists in the order that frame would and leaves the pose.
+    return render(0);
+}
+
 int Scene::render(int sceneMs) {
     if (!file) {
         g_settings->reportError("load3ds : No file loaded");

@@ -21,6 +21,9 @@ public:
     int load(const char* fileName);
     // Draws the scene as last posed, then poses it at sceneMs for the next call.
     int render(int sceneMs);
+    // Records every list and draws the scene once as loaded, without a
+    // message; 0 when the scene cannot be drawn. The pose stays at frame 0.
+    int prepare();
     // Draws a node's children, then the node, recording its list on first use.
     int renderNode(Lib3dsNode* node);
 

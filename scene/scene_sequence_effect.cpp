@@ -46,7 +46,24 @@ int SceneSequenceEffect::init() {
         durations[i] = kShow[i].durationMs;
     }
     finalScene = SHOW_SCENES - 1;
+    prepareScenes();
     return 1;
+}
+
+void SceneSequenceEffect::prepareScenes() {
+    // The lists leave their state behind; the show must start from the state
+    // set above, with the texture the registry bound last, as if nothing had
+    // been drawn. The frame drawn into is cleared before it is ever shown.
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    for (int i = 0; i <= finalScene; i++) {
+        if (!scenes[i]) continue;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        scenes[i]->prepare();
+    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPopAttrib();
+    // The drawing is done here, not in the show's first frame.
+    glFinish();
 }
 
 int SceneSequenceEffect::render(int elapsedMs, int) {

@@ -15,6 +15,9 @@ public:
     virtual int init();
     // The demo's fixed GL state, set once before any scene is drawn.
     static void setFixedState();
+    // Draws each loaded scene once, unseen, so that its lists are recorded
+    // and Mesa has met its GL state before the clock starts.
+    void prepareScenes();
 
     Scene* scenes[SCENE_SLOTS];
     int durations[SCENE_SLOTS];
