@@ -61,6 +61,29 @@ bool loadFramebufferCalls(FramebufferCalls* f) {
            f->framebufferRenderbuffer && f->checkFramebufferStatus && f->blitFramebuffer;
 }
 
+// Scales the picture onto the desktop's back buffer, 4:3 kept, black beside it.
+void scalePicture(HGLRC rc) {
+    const FramebufferCalls& fb = rc->fb;
+    int outW = 0, outH = 0;
+    SDL_GL_GetDrawableSize(rc->window->sdl, &outW, &outH);
+    int w = outW, h = outW * rc->pictureHeight / rc->pictureWidth;
+    if (h > outH) {
+        h = outH;
+        w = outH * rc->pictureWidth / rc->pictureHeight;
+    }
+    int x = (outW - w) / 2, y = (outH - h) / 2;
+
+    fb.bindFramebuffer(GL_READ_FRAMEBUFFER, rc->framebuffer);
+    fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    fb.blitFramebuffer(0, 0, rc->pictureWidth, rc->pictureHeight, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT,
+                         GL_LINEAR);
+}
+
 // Called with the context current.
 bool makePictureFramebuffer(HGLRC rc, int width, int height) {
     FramebufferCalls& fb = rc->fb;
@@ -85,34 +108,20 @@ bool makePictureFramebuffer(HGLRC rc, int width, int height) {
     }
     rc->pictureWidth = width;
     rc->pictureHeight = height;
+    // A software GL prepares the scaling the first time it runs, which would
+    // hold up the first frame shown; it runs once here, into the unseen back
+    // buffer, which every present clears.
+    scalePicture(rc);
+    fb.bindFramebuffer(GL_FRAMEBUFFER, rc->framebuffer);
     // As for a window, the viewport starts out covering the whole picture.
     glViewport(0, 0, width, height);
     return true;
 }
 
-// Scales the picture onto the desktop, 4:3 kept, black beside it.
 void presentPicture(HGLRC rc) {
-    const FramebufferCalls& fb = rc->fb;
-    int outW = 0, outH = 0;
-    SDL_GL_GetDrawableSize(rc->window->sdl, &outW, &outH);
-    int w = outW, h = outW * rc->pictureHeight / rc->pictureWidth;
-    if (h > outH) {
-        h = outH;
-        w = outH * rc->pictureWidth / rc->pictureHeight;
-    }
-    int x = (outW - w) / 2, y = (outH - h) / 2;
-
-    fb.bindFramebuffer(GL_READ_FRAMEBUFFER, rc->framebuffer);
-    fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(clear[0], clear[1], clear[2], clear[3]);
-    fb.blitFramebuffer(0, 0, rc->pictureWidth, rc->pictureHeight, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT,
-                         GL_LINEAR);
+    scalePicture(rc);
     SDL_GL_SwapWindow(rc->window->sdl);
-    fb.bindFramebuffer(GL_FRAMEBUFFER, rc->framebuffer);
+    rc->fb.bindFramebuffer(GL_FRAMEBUFFER, rc->framebuffer);
 }
 
 }  // namespace
