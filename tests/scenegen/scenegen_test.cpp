@@ -86,6 +86,35 @@ TEST(Shapes, ClosedShapesShowTheirFrontOnTheChosenSide) {
     EXPECT_EQ(facesTurnedAway(card, [](Vec3) { return Vec3{0, -1, 0}; }), 0);
 }
 
+// A round glow drawn on fewer pixels than its square, and the same wherever
+// it is drawn: the image placed as on the square, the whole circle covered.
+TEST(Shapes, GlowSpriteCoversItsCircleWithTheSquaresImagePlacement) {
+    const float size = 10;
+    MeshData glow = glowSprite("M", size);
+    EXPECT_EQ(facesTurnedAway(glow, [](Vec3) { return Vec3{0, -1, 0}; }), 0);
+    for (size_t i = 0; i < glow.points.size(); i++) {
+        const Vec3& p = glow.points[i];
+        EXPECT_EQ(p.y, 0.0f);
+        EXPECT_NEAR(glow.texels[i].u, 0.5f + p.x / size, 1e-6f);
+        EXPECT_NEAR(glow.texels[i].v, 0.5f - p.z / size, 1e-6f);
+        EXPECT_LE(std::fabs(p.x), size / 2 + 1e-4f);
+        EXPECT_LE(std::fabs(p.z), size / 2 + 1e-4f);
+    }
+    // Convex round its centre: each point of the circle lies inside every edge.
+    double area = 0;
+    for (const Face& f : glow.faces) {
+        Vec3 a = glow.points[f.a], b = glow.points[f.b], c = glow.points[f.c];
+        area += 0.5 * std::fabs((b.x - a.x) * (c.z - a.z) - (c.x - a.x) * (b.z - a.z));
+    }
+    for (size_t i = 0; i < glow.points.size(); i++) {
+        Vec3 a = glow.points[i], b = glow.points[(i + 1) % glow.points.size()];
+        float edge = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.z - a.z) * (b.z - a.z));
+        float fromCentre = std::fabs(a.x * b.z - a.z * b.x) / edge;
+        EXPECT_GE(fromCentre, size / 2 - 1e-4f) << i;
+    }
+    EXPECT_LT(area, 0.85 * size * size);
+}
+
 TEST(Shapes, BlockTextHasOneCubePerLitCellAndGapsForUnknownLetters) {
     MeshData l = blockText("M", "L", 10);
     EXPECT_EQ(l.points.size(), 11u * 24);  // an L lights 11 cells

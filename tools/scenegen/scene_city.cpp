@@ -161,9 +161,10 @@ void buildCity(SceneBuilder& s) {
     Lib3dsNode* trailNode = s.object("BTrails", trails, kOrigin);
     s.move(trailNode, {{0, kOrigin}, {end, {0, 700, 0}}});
     s.object("BLamps", lamps, kOrigin);
+    // Nearest first, so that the depth test refuses what stands behind.
     s.object("Towers", near, kOrigin);
     s.object("TowersFar", far, kOrigin);
-    s.object("Skyline", skyline("Skyline", 6800, 140, 11u), kOrigin);
+    s.object("TowersSkyline", skyline("Skyline", 6800, 140, 11u), kOrigin);
 
     // The prism: eight sharp facets a side, spinning, throbbing on the kick.
     MeshData prism = lathe("Prism", {{0, 260}, {95, 30}, {70, -60}, {0, -240}}, 8);

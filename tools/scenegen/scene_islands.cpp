@@ -80,7 +80,7 @@ void buildIslands(SceneBuilder& s) {
 
     s.object("ASky", dome("Sky", 9500, 48, 16, 0.2f, 2), kOrigin);
     const Vec3 sunAt{3800, 8200, 1000};
-    Lib3dsNode* sun = s.object("BSun", sprite("Sun", 2600, 2600), sunAt);
+    Lib3dsNode* sun = s.object("BSun", glowSprite("Sun", 2600), sunAt);
     s.turn(sun, facing(end, 8, [sunAt](float) { return sunAt; }, camera));
     // The cloud sea bends up towards the horizon, so that it meets the sky
     // from whatever height the camera looks.
@@ -133,7 +133,7 @@ void buildIslands(SceneBuilder& s) {
     s.turn(orbNode, spin(0, end, kUp, 1.0f));
     s.resize(orbNode, pulses(end, kicks, Vec3{1, 1, 1}, Vec3{1.25f, 1.25f, 1.25f}, 3));
     Track orbAt = [](float) { return kOrb; };
-    Lib3dsNode* halo = s.object("zOrb", sprite("Glow", 420, 420), kOrb);
+    Lib3dsNode* halo = s.object("zOrb", glowSprite("Glow", 420), kOrb);
     s.turn(halo, facing(end, 2, orbAt, camera));
     s.resize(halo, pulses(end, kicks, Vec3{1, 1, 1}, Vec3{1.4f, 1.4f, 1.4f}, 3));
     // Motes of light drifting up round the orb, flaring on the bars.

@@ -59,7 +59,7 @@ void buildPlanet(SceneBuilder& s) {
     const Vec3 starAt{-5200, 6200, 2600};
     std::vector<int> beats = everyRows(0, 64, kBeatRows), build = everyRows(64, rows, 2);
     beats.insert(beats.end(), build.begin(), build.end());
-    Lib3dsNode* star = s.object("BStar", sprite("Star", 1500, 1500), starAt);
+    Lib3dsNode* star = s.object("BStar", glowSprite("Star", 1500), starAt);
     s.turn(star, facing(end, 4, [starAt](float) { return starAt; }, camera));
     s.resize(star, pulses(end, beats, Vec3{1, 1, 1}, Vec3{1.2f, 1.2f, 1.2f}, 2));
     const Vec3 bearing = normalized(Vec3{-0.47f, -0.88f, 0});  // the camera's, on the whole

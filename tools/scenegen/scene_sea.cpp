@@ -57,7 +57,7 @@ void buildSea(SceneBuilder& s) {
 
     s.object("ASky", dome("Sky", 9800, 48, 16, 0.1f, 2), kOrigin);
     const Vec3 sunAt{0, 9300, 1350};
-    Lib3dsNode* sun = s.object("BSun", sprite("Sun", 2900, 2900), sunAt);
+    Lib3dsNode* sun = s.object("BSun", glowSprite("Sun", 2900), sunAt);
     s.turn(sun, facing(end, 8, [sunAt](float) { return sunAt; }, camera));
     s.resize(sun, pulses(end, everyRows(0, kFinalHitRow, kBeatRows), Vec3{1, 1, 1}, Vec3{1.06f, 1.06f, 1.06f}, 3));
     Lib3dsNode* sea = s.object("CSea", plane("Sea", 19000, 19000, 12, 22), kOrigin);

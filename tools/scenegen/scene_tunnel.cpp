@@ -111,7 +111,7 @@ void buildTunnel(SceneBuilder& s) {
 
     // The far end of the hall is a swirling portal, the way into the hot tube.
     Track portalAt = [&camera, hot](float) { return camera(hot + 4.0f); };
-    Lib3dsNode* portal = s.object("BPortal", sprite("Portal", 1300, 1300), portalAt(0));
+    Lib3dsNode* portal = s.object("BPortal", glowSprite("Portal", 1300), portalAt(0));
     s.turn(portal, facing(end, 4, portalAt, camera));
     s.resize(portal, shownBetween(end, hall, hot - 1));
 

@@ -67,6 +67,19 @@ MeshData sprite(const std::string& material, float width, float height) {
     return mesh;
 }
 
+MeshData glowSprite(const std::string& material, float size) {
+    MeshData mesh(material);
+    // Corners on the square's sides, each side touching the inscribed circle.
+    const float reach = 1.0f / std::cos(kPi / 8);
+    int corner[8];
+    for (int k = 0; k < 8; k++) {
+        float a = kPi / 8 + kPi / 4 * k, x = reach * std::cos(a), z = reach * std::sin(a);
+        corner[k] = mesh.addPoint(Vec3{x, 0, z} * (size * 0.5f), {0.5f + 0.5f * x, 0.5f - 0.5f * z});
+    }
+    for (int k = 1; k < 7; k++) mesh.addFace(corner[0], corner[k], corner[k + 1]);
+    return mesh;
+}
+
 MeshData halo(const std::string& material, float inner, float outer, int segments) {
     MeshData ring = annulus(material, inner, outer, segments, 2);
     ring.rotateX(kPi / 2);

@@ -18,6 +18,9 @@ MeshData box(const std::string& material, Vec3 size, float repeat = 1.0f);
 MeshData plane(const std::string& material, float width, float depth, int cells, float repeat);
 // Upright quad in the x-z plane facing the viewer (-y); the image once.
 MeshData sprite(const std::string& material, float width, float height);
+// A sprite of a round glow, black outside its circle: the octagon round that
+// circle, the image placed as on the square sprite, without its dark corners.
+MeshData glowSprite(const std::string& material, float size);
 // A flat ring in the x-z plane facing the viewer (-y): a glow round a round
 // thing that costs no drawing inside it; v runs from the inner edge outwards.
 MeshData halo(const std::string& material, float inner, float outer, int segments);

@@ -39,7 +39,7 @@ Lib3dsNode* placed(SceneBuilder& s, const char* name, MeshData mesh) {
 
 Lib3dsNode* flare(SceneBuilder& s, const char* name, const char* material, const Track& at, const Track& camera,
                   float size, const std::vector<int>& hitRows, int decay) {
-    Lib3dsNode* node = s.object(name, sprite(material, size, size), at(0));
+    Lib3dsNode* node = s.object(name, glowSprite(material, size), at(0));
     s.move(node, sampled(s.frames(), 2, at));
     s.resize(node, pulses(s.frames(), hitRows, kHidden, Vec3{1, 1, 1}, decay));
     s.turn(node, facing(s.frames(), 2, at, camera));
