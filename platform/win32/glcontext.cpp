@@ -75,11 +75,15 @@ void scalePicture(HGLRC rc) {
 
     fb.bindFramebuffer(GL_READ_FRAMEBUFFER, rc->framebuffer);
     fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    // Black bars only where the picture leaves some: a software GL pays for
+    // every pixel cleared.
+    if (w < outW || h < outH) {
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    }
     fb.blitFramebuffer(0, 0, rc->pictureWidth, rc->pictureHeight, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT,
                          GL_LINEAR);
 }
