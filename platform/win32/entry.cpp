@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/win32/data_home.h"
+#include "platform/host/data_home.h"
 #include "platform/win32/internal.h"
 #include "platform/win32/win32_api.h"
 
