@@ -154,6 +154,7 @@ TEST_F(SceneSequence, SceneThatFailedToLoadKeepsItsSlot) {
     int sceneMs = -1;
     EXPECT_EQ(drawnAt(refused.start + 100, &sceneMs), -1);
     EXPECT_EQ(boxTexts().back(), "load3ds : No file loaded");
+    EXPECT_EQ(drawnAt(refused.start + 200, &sceneMs), -1);
     EXPECT_EQ(drawnAt(refused.start + refused.ms, &sceneMs), 4);
     EXPECT_EQ(sceneMs, 0);
     EXPECT_EQ(boxTexts().size(), 2u);
