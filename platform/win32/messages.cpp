@@ -2,7 +2,13 @@
 // procedure.
 #include <SDL.h>
 
+#include <semaphore.h>
 #include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
 
 #include "platform/win32/internal.h"
 
@@ -99,7 +105,14 @@ void translateWindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
-void requestCloseFromSignal(int) { win32layer::closeSignalled = 1; }
+// Posted by the signal handler for the thread that ends a run held up.
+sem_t signalArrived;
+bool endsStuckRuns = false;
+
+void requestCloseFromSignal(int) {
+    win32layer::closeSignalled = 1;
+    if (endsStuckRuns) sem_post(&signalArrived);  // async-signal-safe
+}
 
 void pumpWindowSystem() {
     // Kept until a window exists to be asked.
@@ -148,6 +161,21 @@ void closeOnSignals() {
     close.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &close, nullptr);
     sigaction(SIGTERM, &close, nullptr);
+}
+
+void endStuckRunsOnSignals(int graceMs) {
+    if (endsStuckRuns || sem_init(&signalArrived, 0, 0) != 0) return;
+    endsStuckRuns = true;
+    std::thread([graceMs] {
+        while (sem_wait(&signalArrived) != 0) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(graceMs));
+        // Still running: a modal box, the start-up dialog or a load holds the
+        // main thread where no message reaches the window. The run ends as the
+        // close box would have ended it.
+        std::fputs("velmora: ended by a signal while waiting\n", stderr);
+        _exit(0);
+    }).detach();
 }
 
 }  // namespace win32layer
