@@ -25,6 +25,8 @@ DESTDIR=$stage cmake --install "$build" --prefix /usr >"$work/install.log"
 for p in "$stage"/usr/bin/*; do
     strip --remove-section=.comment --remove-section=.note --strip-unneeded "$p"
 done
+# Manual pages are kept compressed.
+find "$stage/usr/share/man" -type f -exec gzip -9n {} +
 # Debian keeps a package's licence in its copyright file alone.
 rm -f "$doc/LICENSE"
 
