@@ -39,6 +39,7 @@ inputs=$(awk '
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 : >"$tmp/groups"
+: >"$tmp/system"
 for f in $inputs; do
     case $f in
     "$own_dir"/*) continue ;;
@@ -50,21 +51,38 @@ for f in $inputs; do
         [ -n "$group" ] || fail "$f: no source package recorded for it in $prefix/share/velmora-deps"
         echo "prefix $(basename "$(dirname "$group")") $name" >>"$tmp/groups"
     else
-        package=$(dpkg-query -S "$f" 2>/dev/null | grep -v '^diversion' | head -n 1 | cut -d: -f1) || true
-        [ -n "$package" ] || fail "$f: no Debian package owns it, so its licence is unknown"
-        echo "debian $package $(basename "$f")" >>"$tmp/groups"
+        echo "$f" >>"$tmp/system"
     fi
 done
 
+# The Debian packages of the others, asked once: dpkg is slow to ask.
+if [ -s "$tmp/system" ]; then
+    # shellcheck disable=SC2046
+    dpkg-query -S $(cat "$tmp/system") 2>/dev/null | grep -v '^diversion' >"$tmp/owners" || true
+    while read -r f; do
+        package=$(awk -v f="$f" '{
+            i = index($0, ": "); if (substr($0, i + 2) != f) next
+            p = substr($0, 1, i - 1); sub(/,.*/, "", p); sub(/:.*/, "", p); print p; exit
+        }' "$tmp/owners")
+        [ -n "$package" ] || fail "$f: no Debian package owns it, so its licence is unknown"
+        echo "debian $package $(basename "$f")" >>"$tmp/groups"
+    done <"$tmp/system"
+    # shellcheck disable=SC2046
+    dpkg-query -W -f='${Package}|${source:Package}|${Version}\n' \
+        $(awk '$1 == "debian" { print $2 }' "$tmp/groups" | sort -u) >"$tmp/packages"
+fi
+# package_field PACKAGE 2|3: its source package or its version.
+package_field() {
+    awk -F'|' -v p="$1" -v n="$2" '$1 == p { print $n; exit }' "$tmp/packages"
+}
+
 # One section per source package; a Debian source package may have given
 # several of the packages above.
-: >"$tmp/sections"
 sort -u "$tmp/groups" | while read -r kind package file; do
     if [ "$kind" = prefix ]; then
         echo "prefix|$package|$package|$file"
     else
-        source=$(dpkg-query -W -f='${source:Package}' "$package")
-        echo "debian|$source|$package|$file"
+        echo "debian|$(package_field "$package" 2)|$package|$file"
     fi
 done | sort -t'|' -k2,2 -k3,3 -k4,4 >"$tmp/sections"
 
@@ -97,8 +115,7 @@ licence_files() {  # kind package
         if [ "$kind" = prefix ]; then
             version=$(cat "$prefix/share/velmora-deps/$name/version")
         else
-            first=$(grep "^$kind|$name|" "$tmp/sections" | head -n 1 | cut -d'|' -f3)
-            version=$(dpkg-query -W -f='${Version}' "$first")
+            version=$(package_field "$(grep "^$kind|$name|" "$tmp/sections" | head -n 1 | cut -d'|' -f3)" 3)
         fi
         echo "  $name $version: ${files% }"
     done
@@ -112,8 +129,7 @@ licence_files() {  # kind package
             echo "=== $name $version"
             echo "Built from Debian's source package $name $version."
         else
-            first=$(echo "$packages" | head -n 1)
-            version=$(dpkg-query -W -f='${Version}' "$first")
+            version=$(package_field "$(echo "$packages" | head -n 1)" 3)
             echo "=== $name $version"
             echo "From Debian's package$( [ "$(echo "$packages" | wc -l)" -gt 1 ] && echo s)" \
                 "$(echo "$packages" | tr '\n' ' ' | sed 's/ $//') $version."
