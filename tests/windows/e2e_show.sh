@@ -28,6 +28,7 @@ fail() {
     exit 1
 }
 
+skip_unless_32bit_runs
 rm -rf "$work"
 mkdir -p "$work"
 folder="$work/Velmora show folder"
