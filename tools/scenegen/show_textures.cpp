@@ -362,6 +362,22 @@ Image steel() {
     });
 }
 
+// The probe's hull: gold plates with dark seams, a band of cyan lights
+// round its middle and rivets at the plates' corners.
+Image probeHull() {
+    return paint(128, 128, [](float u, float v) {
+        float su = std::fabs(std::fmod(u * 4.0f, 1.0f) - 0.5f) * 2.0f, sv = std::fabs(std::fmod(v * 4.0f, 1.0f) - 0.5f) * 2.0f;
+        float seam = std::max(std::pow(su, 24.0f), std::pow(sv, 24.0f));
+        float plate = 0.55f + 0.45f * fractalNoise(u, v, 6, 3, 131u);
+        Rgb c = scale(mix(Rgb{0.95f, 0.62f, 0.18f}, Rgb{1.0f, 0.88f, 0.55f}, 1.0f - v), plate * (1.0f - 0.85f * seam));
+        float rivet = falloff(std::sqrt((1 - su) * (1 - su) + (1 - sv) * (1 - sv)) * 7.0f);
+        c = add(c, scale(Rgb{0.6f, 0.5f, 0.4f}, rivet));
+        float band = std::exp(-std::pow((v - 0.5f) * 14.0f, 2.0f));
+        float lamps = 0.5f + 0.5f * std::cos(u * kTwoPi * 16.0f);
+        return mix(c, Rgb{0.2f, 0.9f, 1.0f}, band * (0.45f + 0.55f * lamps));
+    });
+}
+
 // A swirl of hot light, dark at its rim: the way out of the hall.
 Image portal() {
     return paint(128, 128, [](float u, float v) {
@@ -527,6 +543,7 @@ const std::vector<ShowTexture>& showTextures() {
         {"hoopb.png", hoopB},
         {"steel.png", steel},
         {"portal.png", portal},
+        {"probe.png", probeHull},
         // The islands.
         {"daysky.png", daySky},
         {"sunglow.png", sunGlow},
