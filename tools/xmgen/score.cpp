@@ -532,25 +532,18 @@ void writeSection(Grid& g, const Section& s) {
 
 }  // namespace
 
-std::vector<uint8_t> velmoraSong() {
-    xm::Module module("velmora", kChannels, kSpeed, kBpm);
-    module.addInstrument(synth::kick());
-    module.addInstrument(synth::snare());
-    module.addInstrument(synth::hat());
-    module.addInstrument(synth::crash());
-    module.addInstrument(synth::bass());
-    module.addInstrument(synth::lead());
-    module.addInstrument(synth::pad());
-    module.addInstrument(synth::pluck());
-    module.addInstrument(synth::chip());
-    module.addInstrument(synth::flute());
-    module.addInstrument(synth::openHat());
-    module.addInstrument(synth::riser());
+std::vector<xm::Instrument> instruments() {
     // The echo of the arpeggio: the same voice, softer and on the right.
     xm::Instrument echo = synth::pluck();
     echo.name = "pluck echo";
     echo.sample.panning = 200;
-    module.addInstrument(echo);
+    return {synth::kick(), synth::snare(), synth::hat(),   synth::crash(),   synth::bass(),  synth::lead(),  synth::pad(),
+            synth::pluck(), synth::chip(), synth::flute(), synth::openHat(), synth::riser(), echo};
+}
+
+std::vector<uint8_t> velmoraSong() {
+    xm::Module module("velmora", kChannels, kSpeed, kBpm);
+    for (xm::Instrument& ins : instruments()) module.addInstrument(std::move(ins));
 
     Grid grid;
     for (const Section& s : sections()) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "tools/xmgen/xm_writer.h"
+
 namespace score {
 
 const int kBpm = 140;
@@ -27,6 +29,9 @@ enum Channel {
     OpenHat,
     Riser,     // noise swept upwards into a cut
 };
+
+// The song's instruments, numbered from 1 in this order.
+std::vector<xm::Instrument> instruments();
 
 // The bytes of data/velmora.xm.
 std::vector<uint8_t> velmoraSong();
