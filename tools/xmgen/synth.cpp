@@ -259,8 +259,8 @@ xm::Instrument lead() {
             // A sawtooth whose upper harmonics fall away as the attack ends,
             // with a square's hollow added to the settled tone.
             double v = 0;
-            for (int h = 1; h <= 16; ++h)
-                v += std::sin(p * h) / std::pow(h, 1.35 - 0.4 * bright) * (h % 2 ? 1.0 : 0.75 + 0.25 * bright);
+            for (int h = 1; h <= 20; ++h)
+                v += std::sin(p * h) / std::pow(h, 1.1 - 0.35 * bright) * (h % 2 ? 1.0 : 0.75 + 0.25 * bright);
             return v;
         },
         env, 48, 140, kCycle, 24);
@@ -273,15 +273,22 @@ xm::Instrument lead() {
 xm::Instrument pad() {
     // Held until key off, then released over about two seconds.
     xm::Envelope env{{{0, 0}, {20, 40}, {60, 44}}, 2};
-    xm::Instrument ins = tonal("pad", 128, 0.9, [](double p) { return saw(p, 14, 1.6); }, env, 26, 128);
+    xm::Instrument ins = tonal("pad", 128, 0.9, [](double p) { return saw(p, 14, 1.35); }, env, 26, 128);
     ins.fadeout = 600;
     return ins;
 }
 
 xm::Instrument pluck() {
     xm::Envelope env{{{0, 64}, {6, 34}, {18, 14}, {42, 0}}, -1};
-    return tonal("pluck", 100, 0.3,
-                 [](double p) { return std::sin(p) + 0.5 * std::sin(2 * p) + 0.3 * std::sin(3 * p); }, env, 30, 96);
+    // Struck bright, a sawtooth's edge dying into a rounder tone.
+    return tonal(
+        "pluck", 100, 0.3,
+        [](double p, double bright) {
+            double v = std::sin(p) + 0.5 * std::sin(2 * p) + 0.3 * std::sin(3 * p);
+            for (int h = 4; h <= 14; ++h) v += bright * std::sin(p * h) / h;
+            return v;
+        },
+        env, 30, 96, kCycle, 6);
 }
 
 xm::Instrument chip() {
