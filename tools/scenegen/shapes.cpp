@@ -306,7 +306,12 @@ MeshData annulus(const std::string& material, float inner, float outer, int segm
 }
 
 MeshData dome(const std::string& material, float radius, int slices, int stacks, float lowest, float repeat) {
-    return sphereBand(material, radius, slices, stacks, kPi / 2 + lowest, Facing::Inside, repeat);
+    MeshData sky = sphereBand(material, radius, slices, stacks, kPi / 2 + lowest, Facing::Inside, repeat);
+    // Kept off the image's first and last rows: with the image repeating,
+    // filtering at the lower edge would mix in the zenith's colour and draw
+    // a line round the bottom of the sky.
+    for (Uv& t : sky.texels) t.v = 0.01f + 0.98f * t.v;
+    return sky;
 }
 
 // 5 x 7 glyphs, top row first; '#' is a cube.

@@ -393,8 +393,10 @@ Image portal() {
 // Late afternoon: deep blue overhead and warm haze at the horizon; below
 // it a dimmer haze, to which the far cloud sea adds its own light.
 Image daySky() {
+    // Below the horizon the haze goes on, fading out most of the way down:
+    // the cloud sea fades into it.
     return sky(128, 0.2f, Palette{{0.08f, 0.2f, 0.5f}, {0.2f, 0.4f, 0.75f}, {0.5f, 0.6f, 0.75f}, {0.75f, 0.58f, 0.36f}},
-               1.4f, 0.4f, 1.0f, Stars{0.0f, 0u, 0.0f, 0.0f});
+               1.4f, 0.85f, 1.2f, Stars{0.0f, 0u, 0.0f, 0.0f});
 }
 
 Image sunGlow() { return glow(128, Rgb{0.5f, 0.4f, 0.25f}, Rgb{0.45f, 0.3f, 0.15f}, 20.0f); }
@@ -407,6 +409,21 @@ Image clouds() {
         float n = fractalNoise(u, v, 4, 6, 131u);
         float billow = 1.0f - std::fabs(2.0f * fractalNoise(u, v, 8, 3, 137u) - 1.0f);
         return cloud.at(smoothT(n * 1.5f - 0.3f) * 0.8f + billow * 0.25f);
+    });
+}
+
+// The cloud sea's far ring, seen from its middle: v runs outwards from the
+// clouds' average colour, which is what the sea's own image shrinks to in
+// the distance, to nothing at the rim, so the sea melts into the haze.
+Image cloudEdge() {
+    const Image sea = clouds();
+    Rgb mean{0, 0, 0};
+    for (int y = 0; y < sea.height(); y++)
+        for (int x = 0; x < sea.width(); x++) mean = add(mean, scale(sea.at(x, y), 1.0f / (sea.width() * sea.height())));
+    // Few rows, so that seen edge on far away it is not shrunk to its mean.
+    return paint(64, 16, [=](float u, float v) {
+        float swell = 0.9f + 0.1f * fractalNoise(u, v, 4, 2, 141u);
+        return scale(mean, swell * (1.0f - smoothT(v * 1.05f)));
     });
 }
 
@@ -548,6 +565,7 @@ const std::vector<ShowTexture>& showTextures() {
         {"daysky.png", daySky},
         {"sunglow.png", sunGlow},
         {"clouds.png", clouds},
+        {"cloudedge.png", cloudEdge},
         {"falls.png", falls},
         {"grass.png", grass},
         {"cliff.png", cliff},
