@@ -225,6 +225,52 @@ Image windows() {
     });
 }
 
+// Glass towers banded with ribbon windows: a strip of glass on each of
+// 24 floors, lit in long runs, cyan or magenta trim at the top.
+Image ribbonWindows() {
+    return paint(128, 512, [](float u, float v) {
+        int floorRow = static_cast<int>(v * 24);
+        float fv = v * 24 - floorRow;
+        int run = static_cast<int>(u * 3 + hashUnit(floorRow, 5) * 3);
+        bool lit = hashUnit(run * 31 + floorRow, 7) < 0.4f;
+        Rgb spandrel = mix(Rgb{0.2f, 0.16f, 0.3f}, Rgb{0.1f, 0.08f, 0.18f}, v);
+        Rgb glass = lit ? mix(Rgb{0.55f, 0.9f, 1.0f}, Rgb{0.95f, 0.55f, 0.9f}, hashUnit(run, floorRow))
+                        : mix(Rgb{0.12f, 0.22f, 0.4f}, Rgb{0.3f, 0.2f, 0.4f}, fv);
+        Rgb c = fv > 0.3f && fv < 0.85f ? glass : spandrel;
+        // Mullions: thin dark lines across the glass.
+        if (std::fabs(std::fmod(u * 16.0f, 1.0f) - 0.5f) > 0.45f) c = scale(c, 0.5f);
+        c = scale(c, 1.0f - 0.5f * smoothT((v - 0.7f) / 0.3f));
+        if (v < 1.0f / 96) c = Rgb{0.95f, 0.35f, 0.85f};
+        return c;
+    });
+}
+
+// Office blocks: a close grid of small windows, eight to a hundred units
+// and 48 floors, lit in warm clusters.
+Image officeWindows() {
+    return paint(128, 512, [](float u, float v) {
+        int col = static_cast<int>(u * 8), floorRow = static_cast<int>(v * 48);
+        float fu = u * 8 - col, fv = v * 48 - floorRow;
+        bool pane = fu > 0.2f && fu < 0.8f && fv > 0.2f && fv < 0.75f;
+        float cluster = fractalNoise(col / 8.0f, floorRow / 48.0f, 4, 2, 151u);
+        bool lit = hashUnit(col * 977 + floorRow, 11) < cluster * 0.9f - 0.1f;
+        Rgb c = mix(Rgb{0.22f, 0.2f, 0.26f}, Rgb{0.1f, 0.1f, 0.16f}, v);
+        if (pane) c = lit ? Rgb{1.0f, 0.82f, 0.5f} : Rgb{0.08f, 0.1f, 0.2f};
+        c = scale(c, 1.0f - 0.5f * smoothT((v - 0.7f) / 0.3f));
+        if (v < 1.0f / 96) c = Rgb{1.0f, 0.7f, 0.3f};
+        return c;
+    });
+}
+
+// Roofs: dark slate with a neon band along the foot.
+Image roof() {
+    return paint(64, 64, [](float u, float v) {
+        float slate = 0.7f + 0.3f * fractalNoise(u, v, 8, 2, 157u);
+        Rgb c = scale(Rgb{0.16f, 0.14f, 0.22f}, slate);
+        return add(c, scale(Rgb{0.3f, 0.9f, 1.0f}, smoothT((v - 0.85f) / 0.12f)));
+    });
+}
+
 // Far blocks at dusk: dark walls, a scatter of lit windows.
 Image skylineWindows() {
     return paint(64, 128, [](float u, float v) {
@@ -540,6 +586,9 @@ const std::vector<ShowTexture>& showTextures() {
         {"pavement.png", pavement},
         {"beam.png", lightBeam},
         {"windows.png", windows},
+        {"ribbons.png", ribbonWindows},
+        {"offices.png", officeWindows},
+        {"roof.png", roof},
         {"skyline.png", skylineWindows},
         {"prism.png", prism},
         {"trail.png", trail},
