@@ -62,7 +62,7 @@ void buildReactor(SceneBuilder& s) {
         MeshData ring = torus("Gold", radius[i], thickness[i], 56, 8);
         if (i == 1) ring.rotateX(kPi / 2);
         if (i == 2) ring.rotateY(kPi / 2);
-        ring.lightGain = 1.7f;
+        ring.lightGain = 1.45f;
         Lib3dsNode* node = s.object(numbered("Gyro", i + 1).c_str(), ring, parent ? kOrigin : kCore, parent);
         if (i == 0) s.turn(node, kicks(end, everyRows(0, rows, kBarRows), kUp, kPi / 2, 3));
         if (i == 1) s.turn(node, kicks(end, everyRows(4, rows, kBarRows / 2), Vec3{1, 0, 0}, kPi / 2, 2));
@@ -92,7 +92,9 @@ void buildReactor(SceneBuilder& s) {
     }
 
     Track coreAt = [](float) { return kCore; };
-    Lib3dsNode* rim = s.object("zRim", halo("Rim", kCoreRadius * 0.8f, kCoreRadius * 1.7f, 48), kCore);
+    // Behind the solids: the rings crossing in front cover it, rather than
+    // burn to white under it when the camera is close.
+    Lib3dsNode* rim = s.object("BRim", halo("Rim", kCoreRadius * 0.8f, kCoreRadius * 1.7f, 48), kCore);
     s.turn(rim, facing(end, 2, coreAt, camera));
     s.resize(rim, pulses(end, everyRows(0, rows, kBeatRows), Vec3{1, 1, 1}, Vec3{1.25f, 1.25f, 1.25f}, 3));
     flare(s, "zCrash", "Burst", coreAt, camera, 2200, {0}, 6);
