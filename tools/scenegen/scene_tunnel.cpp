@@ -147,7 +147,8 @@ void buildTunnel(SceneBuilder& s) {
     s.light("Omni01", Vec3{0, -2000, 2000});
 
     // Each tube in pieces of a little more than a bar, a piece shown only from
-    // shortly before the ride reaches it until just after it has passed: the
+    // a few bars before the ride reaches it until just after it has passed
+    // (no shot looks back past the ride): the
     // walls are additive, and where a tube bends back into view its far part
     // would shine through as a coil of rings.
     struct Stretch {
@@ -164,7 +165,9 @@ void buildTunnel(SceneBuilder& s) {
         for (int a = t.from, k = 0; a < t.to; a += piece, k++) {
             int b = std::min(t.to, a + piece);
             std::string name = std::string(t.name) + static_cast<char>('a' + k / 26) + static_cast<char>('a' + k % 26);
-            int from = std::max(t.shownFrom, a - 36), to = std::min(t.shownTo, b + 12);
+            // The hot tube winds tighter: less of it ahead.
+            int ahead = t.radius < 300 && t.from >= hot - 3 ? 36 : 50;
+            int from = std::max(t.shownFrom, a - ahead), to = std::min(t.shownTo, b + 4);
             if (from > to) continue;
             s.resize(placed(s, name.c_str(), stretch(t.material, route, end, a, b, t.radius)),
                      shownBetween(end, from, to));
@@ -224,5 +227,5 @@ void buildTunnel(SceneBuilder& s) {
     s.resize(probe, pulses(end, everyRows(0, rows, kBeatRows), Vec3{1, 1, 1}, Vec3{1.3f, 1.3f, 1.3f}, 3));
     flare(s, "zProbe", "Glow", probeAt, cameraAt, 150, everyRows(0, rows, kBeatRows), 3);
     flare(s, "zCrash", "Glow", probeAt, cameraAt, 1600, {0}, 6);
-    flare(s, "zJump", "Glow", probeAt, cameraAt, 600, {kHallRow, kHotRow}, 3);
+    flare(s, "zJump", "Glow", probeAt, cameraAt, 300, {kHallRow, kHotRow}, 2);
 }
