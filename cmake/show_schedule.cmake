@@ -2,7 +2,11 @@
 # files in play order, and its length in ms.
 function(velmora_show_schedule files_out length_out)
   set(header ${CMAKE_SOURCE_DIR}/scene/show_schedule.h)
-  file(STRINGS ${header} lines REGEX "^ *SCENE\\(\"[^\"]+\", *[0-9]+,")
+  # Read whole: each line of the table ends in a continuation backslash,
+  # which would escape the list separator between lines read one by one.
+  file(READ ${header} text)
+  string(REPLACE "\\" "" text "${text}")
+  string(REGEX MATCHALL "SCENE\\(\"[^\"]+\", *[0-9]+,[^)]*\\)" lines "${text}")
   set(files "")
   set(length 0)
   foreach(line ${lines})
