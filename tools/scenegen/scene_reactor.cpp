@@ -30,7 +30,7 @@ void buildReactor(SceneBuilder& s) {
     Track camera = [end](float f) {
         float t = f / end;
         float a = -kPi * 0.62f + kTwoPi * 0.6f * t;
-        float r = 1650 - 1120 * smoothStep(t / 0.5f) + 900 * smoothStep((t - 0.56f) / 0.44f);
+        float r = 1650 - 1180 * smoothStep(t / 0.5f) + 950 * smoothStep((t - 0.6f) / 0.4f);
         return Vec3{std::cos(a) * r, std::sin(a) * r, 950 - 720 * std::sin(kPi * std::min(t / 0.8f, 1.0f)) + 300 * t};
     };
     Track target = [end](float f) {

@@ -92,8 +92,9 @@ void buildTunnel(SceneBuilder& s) {
         float wide = f >= hall && f < hot ? 4.0f : 1.0f;  // the hall is four times the tube's width
         switch (shot) {
             case Shot::Ahead: return ride(f, 14);
-            case Shot::Wall: return ride(f, 2) + side * (95 * wide) + kUp * (30 * wide);
-            case Shot::Low: return ride(f, 3) - kUp * (100 * wide) - side * (40 * wide);
+            // Off the axis, but well inside the hoops' hole (108).
+            case Shot::Wall: return ride(f, 2) + side * (70 * wide) + kUp * (20 * wide);
+            case Shot::Low: return ride(f, 3) - kUp * (70 * wide) - side * (25 * wide);
             case Shot::Chase: break;
         }
         return here;

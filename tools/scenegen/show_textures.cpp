@@ -228,7 +228,7 @@ Image windows() {
 // Glass towers banded with ribbon windows: a strip of glass on each of
 // 24 floors, lit in long runs, cyan or magenta trim at the top.
 Image ribbonWindows() {
-    return paint(128, 512, [](float u, float v) {
+    return paint(128, 256, [](float u, float v) {
         int floorRow = static_cast<int>(v * 24);
         float fv = v * 24 - floorRow;
         int run = static_cast<int>(u * 3 + hashUnit(floorRow, 5) * 3);
@@ -248,7 +248,7 @@ Image ribbonWindows() {
 // Office blocks: a close grid of small windows, eight to a hundred units
 // and 48 floors, lit in warm clusters.
 Image officeWindows() {
-    return paint(128, 512, [](float u, float v) {
+    return paint(128, 256, [](float u, float v) {
         int col = static_cast<int>(u * 8), floorRow = static_cast<int>(v * 48);
         float fu = u * 8 - col, fv = v * 48 - floorRow;
         bool pane = fu > 0.2f && fu < 0.8f && fv > 0.2f && fv < 0.75f;

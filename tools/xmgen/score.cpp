@@ -178,25 +178,25 @@ const std::vector<Section>& sections() {
          "", {{kHookHint, 4, 0}}, {32, 14, 0, 2}, false},
         // The beat, and the lead's first long notes.
         {160, 160, 0, {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "E"},
-         Drums::Beat, BassLine::Eighths, ArpStyle::Sixteenths, -1, 30, 46, 36,
+         Drums::Beat, BassLine::Eighths, ArpStyle::Sixteenths, -1, 30, 46, 42,
          "r:64 | E5:16 | F5:8 ~A5:8 | G5:16 | D5:8 ~G5:8 | A5:12 G5:2 F5:2 | G#5:8 B5:7 r:1", {}, {16, 8, 0, 1}, false},
         // The theme.
         {320, 160, 0, {"Am", "F", "C", "G", "Am", "F", "C", "G", "Dm", "E"},
-         Drums::Lift, BassLine::Syncopated, ArpStyle::None, 4, 30, 50, 46,
+         Drums::Lift, BassLine::Syncopated, ArpStyle::None, 4, 30, 50, 54,
          join({kHookPlain, kHookLift, "F5:4 E5:2 D5:2 A4:8 | G#4:4 B4:4 E5:7 r:1"}), {}, {0, 4, 0, 1}, false},
         // Breakdown: the hook's opening slowed down and an octave lower, over pads and echoes.
         {480, 80, 0, {"F", "G", "Em", "Am", "E"},
-         Drums::Breakdown, BassLine::Held, ArpStyle::Quarters, -1, 18, 18, 32,
+         Drums::Breakdown, BassLine::Held, ArpStyle::Quarters, -1, 18, 18, 38,
          "E4:6 E4:6 D4:4 | E4:8 G4:8 | B4:8 A4:2 G4:2 F#4:2 G4:2 | A4:16 | G#4:8 B4:4 E5:3 r:1", {}, {16, 12, 4, 1}, false},
         // Full: the hook filled in, then high with the counter-melody, then a climb.
         {560, 320, 0,
          {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G", "Em", "Am", "Dm", "G", "C", "Em", "F", "G", "E", "E"},
-         Drums::Full, BassLine::Walking, ArpStyle::Sixteenths, 0, 34, 50, 48,
+         Drums::Full, BassLine::Walking, ArpStyle::Sixteenths, 0, 34, 50, 58,
          join({kHook, kHookLift, kHookHigh, kHookPeak, "A5:12 G5:2 A5:2 | B5:12 A5:2 B5:2 | G#5:8 B5:8 | E6:15 r:1"}),
          {{kAnswer, 0, 0}, {kCounter, 8, 0}}, {16, 8, 2, 1}, false},
         // Bridge: half time, a new, longer-breathed tune, turning towards B minor.
         {880, 180, 0, {"Dm", "Am", "E", "Am", "Dm", "Am", "F", "E", "F", "G", "F#sus", "F#"},
-         Drums::Half, BassLine::Syncopated, ArpStyle::Eighths, -1, 30, 50, 44,
+         Drums::Half, BassLine::Syncopated, ArpStyle::Eighths, -1, 30, 50, 52,
          "D5:8 C5:4 A4:4 | C5:8 ~E5:8 | B4:6 G#4:2 E4:4 G#4:4 | A4:12 r:4 | A5:8 G5:4 F5:4 | E5:8 ~A5:8 | "
          "A5:6 G5:2 F5:4 C5:4 | B4:4 G#4:4 B4:4 E5:4 | F5:4 A5:4 C6:4 A5:4 | G5:4 B5:4 D6:4 B5:4 | C#6:8 B5:4 F#5:4 | "
          "A#5:2 r:2",
@@ -204,7 +204,7 @@ const std::vector<Section>& sections() {
         // Climax a tone higher, a cadence, the final hit and its fade.
         {1060, 320, 2,
          {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G", "Em", "Am", "Dm", "G", "C", "Em", "F", "G", "Am", "Am"},
-         Drums::Full, BassLine::Walking, ArpStyle::Sixteenths, 0, 42, 56, 56,
+         Drums::Full, BassLine::Walking, ArpStyle::Sixteenths, 0, 42, 56, 63,
          join({kHook, kHookLift, kHookHigh, kHookSummit, "C6:8 B5:4 A5:4 | B5:8 ~D6:7 r:1 | A5:32"}),
          // A higher answer under the hook, then the counter-melody.
          {{kAnswerHigh, 0, 0}, {kCounter, 8, 0}}, {16, 12, 4, 1}, true},

@@ -191,8 +191,8 @@ xm::Instrument snare() {
         high += 2 * kPi * 330 * bend / kDrumRate;
         const double body = (std::sin(low) + 0.5 * std::sin(high)) * std::exp(-t / 0.06);
         // The wires: noise, strongest at the hit.
-        const double wires = noise.next() * (0.55 * std::exp(-t / 0.05) + 0.25 * std::exp(-t / 0.012));
-        return std::tanh(1.4 * (0.85 * body + wires));
+        const double wires = noise.next() * (0.8 * std::exp(-t / 0.06) + 0.3 * std::exp(-t / 0.012));
+        return std::tanh(1.4 * (0.7 * body + wires));
     });
     return drum("snare", wave, 54, 120);
 }
@@ -260,7 +260,7 @@ xm::Instrument lead() {
             // with a square's hollow added to the settled tone.
             double v = 0;
             for (int h = 1; h <= 20; ++h)
-                v += std::sin(p * h) / std::pow(h, 1.1 - 0.35 * bright) * (h % 2 ? 1.0 : 0.75 + 0.25 * bright);
+                v += std::sin(p * h) / std::pow(h, 0.95 - 0.3 * bright) * (h % 2 ? 1.0 : 0.75 + 0.25 * bright);
             return v;
         },
         env, 48, 140, kCycle, 24);
