@@ -28,6 +28,10 @@ int main(int argc, char** argv) {
         std::fputs(usageText(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("velmora-capture %s\n", VELMORA_VERSION);
+        return 0;
+    }
     makeAbsolute(&options.output);
     makeAbsolute(&options.framesDir);
     makeAbsolute(&options.wavPath);
