@@ -48,7 +48,7 @@ void buildSea(SceneBuilder& s) {
     s.material("Sea", "sea.png", 0.5f);
     s.material("Glitter", "glitter.png", 0.5f);
     s.material("Rock", "seastone.png");
-    s.material("Gold", "gold.png");
+    s.material("Hoop", "hoopgold.png");
     s.material("Chrome", "chrome.png");
     s.material("Burst", "goldburst.png", 0.5f);
     s.material("Black", "black.png");
@@ -124,7 +124,8 @@ void buildSea(SceneBuilder& s) {
     };
     int bursts = 0;
     for (int row = kClimaxRow; row < kFinalHitRow; row += kBeatRows) {
-        bool snare = row % kBarRows == 4 || row % kBarRows == 12;
+        // The first on the downbeat that opens the six bars.
+        bool snare = row % kBarRows == 4 || row % kBarRows == 12 || row == kClimaxRow;
         if (!snare && row < kNameRow - 2 * kBarRows) continue;
         int k = bursts++;
         float radius = snare ? 640.0f : 380.0f;
@@ -143,7 +144,7 @@ void buildSea(SceneBuilder& s) {
                                            {end, kHidden}}));
     }
     for (int i = 0; i < 3; i++) {
-        MeshData ring = torus("Gold", 200, 24, 48, 10);
+        MeshData ring = torus("Hoop", 200, 24, 48, 10, 8);
         Vec3 along = camera(ringFrame[i] + 0.5f) - camera(ringFrame[i] - 0.5f);
         ring.orient(along);
         ring.lightGain = 1.8f;

@@ -557,6 +557,18 @@ Image sparkViolet() { return glow(32, Rgb{0.3f, 0.3f, 0.8f}, Rgb{0.1f, 0.1f, 0.4
 Image sparkRose() { return glow(32, Rgb{0.5f, 0.1f, 0.6f}, Rgb{0.25f, 0.02f, 0.3f}, 8.0f); }
 Image sparkCyan() { return glow(32, Rgb{0.05f, 0.55f, 0.7f}, Rgb{0.0f, 0.25f, 0.35f}, 8.0f); }
 
+// The finale's hoops: gold bands round the tube between rose neon stripes,
+// a row of lamps along the inner side (v near 0.5 faces the hoop's middle).
+Image hoopGold() {
+    return paint(64, 64, [](float u, float v) {
+        float band = std::fabs(std::fmod(u * 4.0f, 1.0f) - 0.5f) * 2.0f;
+        Rgb gold = mix(Rgb{1.0f, 0.85f, 0.45f}, Rgb{0.75f, 0.45f, 0.1f}, std::fabs(std::sin(v * kPi * 2.0f)));
+        Rgb c = band > 0.85f ? Rgb{0.95f, 0.3f, 0.6f} : gold;
+        float lamp = falloff(std::sqrt(std::pow(std::fmod(u * 16.0f, 1.0f) - 0.5f, 2.0f) + std::pow((v - 0.5f) * 8.0f, 2.0f)) * 2.5f);
+        return mix(c, Rgb{1.0f, 0.95f, 0.8f}, lamp);
+    });
+}
+
 Image black() { return paint(64, 64, [](float, float) { return kBlack; }); }
 
 }  // namespace
@@ -629,6 +641,7 @@ const std::vector<ShowTexture>& showTextures() {
         {"glitter.png", glitter},
         {"seastone.png", seaStone},
         {"black.png", black},
+        {"hoopgold.png", hoopGold},
         {"sparkviolet.png", sparkViolet},
         {"sparkrose.png", sparkRose},
         {"sparkcyan.png", sparkCyan},
