@@ -6,7 +6,7 @@
 #include "app/show.h"
 #include "capture/capture.h"
 #include "capture/options.h"
-#include "platform/win32/data_home.h"
+#include "platform/host/data_home.h"
 
 namespace {
 

@@ -97,6 +97,10 @@ TEST_F(SceneRender, MissingCameraNodeIsReportedBeforeMissingTarget) {
     ASSERT_EQ(noTarget.load("notarget.3ds"), 1);
     EXPECT_EQ(noTarget.render(5000), 0);
     EXPECT_EQ(boxTexts(), (Texts{"load3ds : No camera", "load3ds : No target"}));
+    // Each says so on its first frame only.
+    EXPECT_EQ(bare.render(100), 0);
+    EXPECT_EQ(noTarget.render(5100), 0);
+    EXPECT_EQ(boxTexts().size(), 2u);
     // Nothing advanced: the camera is where frame 0 put it.
     Lib3dsNode* c = lib3ds_file_node_by_name(noTarget.file, "Camera01", LIB3DS_CAMERA_NODE);
     EXPECT_FLOAT_EQ(c->data.camera.pos[0], 0.0f);

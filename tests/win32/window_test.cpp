@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/host/clock.h"
 #include "platform/win32/internal.h"
 #include "platform/win32/testing.h"
 #include "platform/win32/win32_api.h"
@@ -161,7 +162,7 @@ TEST_F(Win32Layer, InterruptAndTerminateSignalsCloseEveryWindowOnce) {
 TEST_F(Win32Layer, AltF4IsACloseCommand) {
     HWND w = makeWindow();
     g_seen.clear();
-    DefWindowProcA(w, WM_SYSKEYDOWN, VK_F4, 1 | (1L << 29));
+    DefWindowProcA(w, WM_SYSKEYDOWN, VK_F4, MAKELPARAM(1, KF_ALTDOWN));
     ASSERT_GE(g_seen.size(), 2u);
     EXPECT_EQ(WM_SYSCOMMAND, g_seen[0].message);
     EXPECT_EQ(static_cast<WPARAM>(SC_CLOSE), g_seen[0].wParam);
@@ -255,9 +256,9 @@ TEST_F(Win32Layer, CursorCountsLikeWindows) {
 }
 
 TEST_F(Win32Layer, ClockIsSettableAndOtherwiseMovesForward) {
-    win32test::setClock(0xFFFFFFFFu);
+    hostclock::drive(0xFFFFFFFFu);
     EXPECT_EQ(0xFFFFFFFFu, timeGetTime());
-    win32test::releaseClock();
+    hostclock::release();
     DWORD a = timeGetTime();
     DWORD b = timeGetTime();
     EXPECT_LE(static_cast<DWORD>(b - a), 1000u);

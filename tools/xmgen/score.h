@@ -6,14 +6,19 @@
 #include <cstdint>
 #include <vector>
 
+#include "scene/show_schedule.h"
+
 namespace score {
 
 const int kBpm = 140;
 const int kSpeed = 6;  // a row is a quarter beat
 const int kRows = 1380;
 const int kChannels = 16;
-// The rows where the scenes change; each gets a crash and a full kick.
-const int kCuts[] = {0, 160, 320, 480, 560, 880, 1060};
+// The rows where the scenes change, from the show's schedule; each gets a
+// crash and a full kick.
+#define SCORE_CUT_ROW_(file, ms, row) row,
+const int kCuts[] = {SHOW_SCHEDULE(SCORE_CUT_ROW_)};
+#undef SCORE_CUT_ROW_
 // The song's last chord, struck with a crash and left to fade.
 const int kFinalHit = 1348;
 
