@@ -2,11 +2,14 @@
 # files in play order, and its length in ms.
 function(velmora_show_schedule files_out length_out)
   set(header ${CMAKE_SOURCE_DIR}/scene/show_schedule.h)
-  file(STRINGS ${header} lines REGEX "^ *SCENE\\(\"[^\"]+\", *[0-9]+,")
+  # Read whole and matched, not line by line: each line of the macro ends in
+  # a backslash, which would join the lines of a CMake list.
+  file(READ ${header} text)
+  string(REGEX MATCHALL "SCENE\\(\"[^\"]+\", *[0-9]+," entries "${text}")
   set(files "")
   set(length 0)
-  foreach(line ${lines})
-    string(REGEX REPLACE "^ *SCENE\\(\"([^\"]+)\", *([0-9]+),.*" "\\1;\\2" scene "${line}")
+  foreach(entry ${entries})
+    string(REGEX REPLACE "SCENE\\(\"([^\"]+)\", *([0-9]+),.*" "\\1;\\2" scene "${entry}")
     list(GET scene 0 file)
     list(GET scene 1 ms)
     list(APPEND files ${file})

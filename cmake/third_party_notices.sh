@@ -135,8 +135,8 @@ licence_files() {  # kind package
                 "$(echo "$packages" | tr '\n' ' ' | sed 's/ $//') $version."
         fi
         echo "Linked from: ${files% }"
-        licences=""
-        for p in $packages; do licences="$licences $(licence_files "$kind" "$p")"; done
+        # Packages of one source often share one copyright file.
+        licences=$(for p in $packages; do licence_files "$kind" "$p"; done | awk '!seen[$0]++')
         # The dependency script kept the source of the libraries under the LGPL.
         if [ -n "$kit" ] && [ "$kind" = prefix ] && [ -d "$prefix/share/velmora-deps/$name/source" ]; then
             echo

@@ -123,9 +123,9 @@ bool queueCloseRequests();
 // Ctrl+C and kill (SIGINT, SIGTERM) make the next pump of the window system
 // ask every window to close; a second one ends the process at once.
 void closeOnSignals();
-// From then on, a run that such a signal has not ended within graceMs (held
-// by a modal box, the start-up dialog or a load, where no message reaches a
-// window) exits 0 from another thread. For programs, not tests.
+// From then on, a run where such a signal has not reached a window within
+// graceMs (held by a modal box, the start-up dialog or a load) exits 0 from
+// another thread. For programs, not tests.
 void endStuckRunsOnSignals(int graceMs);
 // Set by that signal handler, cleared once a window has been asked.
 extern volatile sig_atomic_t closeSignalled;

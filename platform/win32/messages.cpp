@@ -170,8 +170,10 @@ void endStuckRunsOnSignals(int graceMs) {
         while (sem_wait(&signalArrived) != 0) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(graceMs));
-        // Still running: a modal box, the start-up dialog or a load holds the
-        // main thread where no message reaches the window. The run ends as the
+        // Taken up: a window was asked to close and the run ends in order.
+        if (!win32layer::closeSignalled) return;
+        // Not taken up: a modal box, the start-up dialog or a load holds the
+        // main thread where no message reaches a window. The run ends as the
         // close box would have ended it.
         std::fputs("velmora: ended by a signal while waiting\n", stderr);
         _exit(0);

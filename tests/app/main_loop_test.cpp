@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,11 +28,14 @@ public:
     int render(int elapsedMs, int) override {
         elapsed.push_back(elapsedMs);
         widths.push_back(g_settings->width);
+        const auto& sound = soundtest::callLog();
+        musicStopped.push_back(std::find(sound.begin(), sound.end(), "FMUSIC_StopSong") != sound.end());
         glVersionSeen = glVersionSeen || glGetString(GL_VERSION) != nullptr;
         return 1;
     }
     std::vector<int> elapsed;
     std::vector<int> widths;
+    std::vector<bool> musicStopped;  // when each frame was drawn
     bool glVersionSeen = false;
 };
 
@@ -93,6 +97,8 @@ TEST_F(MainLoop, RunsUntilTheFirstFramePastTheRunningTime) {
     EXPECT_EQ(0, result);
     EXPECT_EQ(1, g_done);
     EXPECT_EQ((std::vector<int>{SHOW_LENGTH_MS - 1, SHOW_LENGTH_MS, SHOW_LENGTH_MS + 1}), recorder.elapsed);
+    // The music stops before the frame past the end is drawn, not after it.
+    EXPECT_EQ((std::vector<bool>{false, false, true}), recorder.musicStopped);
     EXPECT_EQ(4, swaps);
     EXPECT_TRUE(recorder.glVersionSeen);
     // The end releases the display after the last frame.

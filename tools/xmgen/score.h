@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scene/show_schedule.h"
+#include "tools/xmgen/xm_writer.h"
 
 namespace score {
 
@@ -32,6 +33,9 @@ enum Channel {
     OpenHat,
     Riser,     // noise swept upwards into a cut
 };
+
+// The song's instruments, numbered from 1 in this order.
+std::vector<xm::Instrument> instruments();
 
 // The bytes of data/velmora.xm.
 std::vector<uint8_t> velmoraSong();
