@@ -66,6 +66,8 @@ log=$cache/web-deps.log
 
 export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig"
 export PKG_CONFIG_PATH=""
+# emconfigure replaces the two above with Emscripten's own folders and this.
+export EM_PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 
 # Optimised for size and speed alike, without debugging information.
 configure_web() {

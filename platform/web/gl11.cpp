@@ -205,6 +205,9 @@ void setError(GLenum e) {
 Mat4& top() { return gl().stacks[gl().mode][gl().depth[gl().mode]]; }
 Mat4& modelView() { return gl().stacks[0][gl().depth[0]]; }
 
+// GL calls made with no context current do nothing, as in GL.
+bool live() { return gl().started; }
+
 bool recording() { return gl().recording != 0; }
 // The command runs now: outside a list, or in a list compiled and executed.
 bool executing() { return !recording() || gl().recordMode == GL_COMPILE_AND_EXECUTE; }
@@ -644,6 +647,7 @@ extern "C" {
 // --- immediate mode ---
 
 void glBegin(GLenum mode) {
+    if (!live()) return;
     State& s = gl();
     if (s.inBegin) {
         setError(GL_INVALID_OPERATION);
@@ -655,6 +659,7 @@ void glBegin(GLenum mode) {
 }
 
 void glEnd(void) {
+    if (!live()) return;
     State& s = gl();
     if (!s.inBegin) {
         setError(GL_INVALID_OPERATION);
@@ -686,6 +691,7 @@ void glEnd(void) {
 }
 
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    if (!live()) return;
     State& s = gl();
     if (!s.inBegin) return;
     Vertex v;
@@ -697,10 +703,17 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     std::memcpy(v.colour, s.colour, sizeof v.colour);
     s.begun.push_back(v);
 }
-void glVertex3fv(const GLfloat* v) { glVertex3f(v[0], v[1], v[2]); }
-void glVertex2f(GLfloat x, GLfloat y) { glVertex3f(x, y, 0.0f); }
+void glVertex3fv(const GLfloat* v) {
+    if (!live()) return;
+    glVertex3f(v[0], v[1], v[2]);
+}
+void glVertex2f(GLfloat x, GLfloat y) {
+    if (!live()) return;
+    glVertex3f(x, y, 0.0f);
+}
 
 void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+    if (!live()) return;
     State& s = gl();
     GLfloat n[3] = {x, y, z};
     if (recording() && !s.inBegin) {
@@ -711,15 +724,23 @@ void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
     }
     std::memcpy(s.normal, n, sizeof n);
 }
-void glNormal3fv(const GLfloat* v) { glNormal3f(v[0], v[1], v[2]); }
+void glNormal3fv(const GLfloat* v) {
+    if (!live()) return;
+    glNormal3f(v[0], v[1], v[2]);
+}
 
 void glTexCoord2f(GLfloat u, GLfloat v) {
+    if (!live()) return;
     gl().tex[0] = u;
     gl().tex[1] = v;
 }
-void glTexCoord2fv(const GLfloat* v) { glTexCoord2f(v[0], v[1]); }
+void glTexCoord2fv(const GLfloat* v) {
+    if (!live()) return;
+    glTexCoord2f(v[0], v[1]);
+}
 
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+    if (!live()) return;
     State& s = gl();
     GLfloat c[4] = {r, g, b, a};
     if (recording() && !s.inBegin) {
@@ -730,12 +751,19 @@ void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
     }
     std::memcpy(s.colour, c, sizeof c);
 }
-void glColor4fv(const GLfloat* v) { glColor4f(v[0], v[1], v[2], v[3]); }
-void glColor3f(GLfloat r, GLfloat g, GLfloat b) { glColor4f(r, g, b, 1.0f); }
+void glColor4fv(const GLfloat* v) {
+    if (!live()) return;
+    glColor4f(v[0], v[1], v[2], v[3]);
+}
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+    if (!live()) return;
+    glColor4f(r, g, b, 1.0f);
+}
 
 // --- matrices ---
 
 void glMatrixMode(GLenum mode) {
+    if (!live()) return;
     switch (mode) {
     case GL_MODELVIEW: gl().mode = 0; break;
     case GL_PROJECTION: gl().mode = 1; break;
@@ -744,11 +772,18 @@ void glMatrixMode(GLenum mode) {
     }
 }
 
-void glLoadIdentity(void) { top() = identity(); }
+void glLoadIdentity(void) {
+    if (!live()) return;
+    top() = identity();
+}
 
-void glLoadMatrixf(const GLfloat* m) { std::memcpy(top().m, m, sizeof top().m); }
+void glLoadMatrixf(const GLfloat* m) {
+    if (!live()) return;
+    std::memcpy(top().m, m, sizeof top().m);
+}
 
 void glMultMatrixf(const GLfloat* m) {
+    if (!live()) return;
     if (recording()) {
         Op op{OpMatrix};
         std::memcpy(op.v, m, sizeof op.v);
@@ -759,6 +794,7 @@ void glMultMatrixf(const GLfloat* m) {
 }
 
 void glPushMatrix(void) {
+    if (!live()) return;
     if (recording()) {
         record(Op{OpPush});
         if (!executing()) return;
@@ -767,6 +803,7 @@ void glPushMatrix(void) {
 }
 
 void glPopMatrix(void) {
+    if (!live()) return;
     if (recording()) {
         record(Op{OpPop});
         if (!executing()) return;
@@ -775,6 +812,7 @@ void glPopMatrix(void) {
 }
 
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+    if (!live()) return;
     Mat4 t = identity();
     t.m[12] = x;
     t.m[13] = y;
@@ -783,6 +821,7 @@ void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
 }
 
 void glScalef(GLfloat x, GLfloat y, GLfloat z) {
+    if (!live()) return;
     Mat4 t = identity();
     t.m[0] = x;
     t.m[5] = y;
@@ -791,6 +830,7 @@ void glScalef(GLfloat x, GLfloat y, GLfloat z) {
 }
 
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+    if (!live()) return;
     float len = std::sqrt(x * x + y * y + z * z);
     if (len == 0.0f) return;
     x /= len;
@@ -812,6 +852,7 @@ void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
 }
 
 void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
+    if (!live()) return;
     Mat4 m{};
     m.m[0] = float(2 * n / (r - l));
     m.m[5] = float(2 * n / (t - b));
@@ -824,6 +865,7 @@ void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdou
 }
 
 void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
+    if (!live()) return;
     Mat4 m = identity();
     m.m[0] = float(2 / (r - l));
     m.m[5] = float(2 / (t - b));
@@ -852,6 +894,7 @@ void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFa
 // --- switches, lights, materials ---
 
 void glEnable(GLenum cap) {
+    if (!live()) return;
     if (recording()) {
         Op op{OpCap};
         op.a = cap;
@@ -863,6 +906,7 @@ void glEnable(GLenum cap) {
 }
 
 void glDisable(GLenum cap) {
+    if (!live()) return;
     if (recording()) {
         Op op{OpCap};
         op.a = cap;
@@ -874,6 +918,7 @@ void glDisable(GLenum cap) {
 }
 
 GLboolean glIsEnabled(GLenum cap) {
+    if (!live()) return GL_FALSE;
     State& s = gl();
     if (cap >= GL_LIGHT0 && cap < GL_LIGHT0 + kLights) return s.lights[cap - GL_LIGHT0].on;
     switch (cap) {
@@ -890,6 +935,7 @@ GLboolean glIsEnabled(GLenum cap) {
 }
 
 void glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
+    if (!live()) return;
     if (recording()) {
         Op op{OpLight};
         op.a = light;
@@ -904,13 +950,18 @@ void glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
     setLight(light, pname, params);
 }
 
-void glLightf(GLenum light, GLenum pname, GLfloat param) { glLightfv(light, pname, &param); }
+void glLightf(GLenum light, GLenum pname, GLfloat param) {
+    if (!live()) return;
+    glLightfv(light, pname, &param);
+}
 
 void glLightModelfv(GLenum pname, const GLfloat* params) {
+    if (!live()) return;
     if (pname == GL_LIGHT_MODEL_AMBIENT) std::memcpy(gl().sceneAmbient, params, sizeof gl().sceneAmbient);
 }
 
 void glMaterialfv(GLenum face, GLenum pname, const GLfloat* params) {
+    if (!live()) return;
     if (recording()) {
         Op op{OpMaterial};
         op.a = face;
@@ -922,12 +973,19 @@ void glMaterialfv(GLenum face, GLenum pname, const GLfloat* params) {
     setMaterial(face, pname, params);
 }
 
-void glMaterialf(GLenum face, GLenum pname, GLfloat param) { glMaterialfv(face, pname, &param); }
+void glMaterialf(GLenum face, GLenum pname, GLfloat param) {
+    if (!live()) return;
+    glMaterialfv(face, pname, &param);
+}
 
 // Every face is drawn smooth; flat shading is not offered.
-void glShadeModel(GLenum) {}
+void glShadeModel(GLenum) {
+    if (!live()) return;
+    
+}
 
 void glBlendFunc(GLenum sfactor, GLenum dfactor) {
+    if (!live()) return;
     if (recording()) {
         Op op{OpBlend};
         op.a = sfactor;
@@ -939,6 +997,7 @@ void glBlendFunc(GLenum sfactor, GLenum dfactor) {
 }
 
 void glDepthFunc(GLenum func) {
+    if (!live()) return;
     if (recording()) {
         Op op{OpDepthFunc};
         op.a = func;
@@ -949,6 +1008,7 @@ void glDepthFunc(GLenum func) {
 }
 
 void glCullFace(GLenum mode) {
+    if (!live()) return;
     if (recording()) {
         Op op{OpCullFace};
         op.a = mode;
@@ -958,28 +1018,55 @@ void glCullFace(GLenum mode) {
     emscripten_glCullFace(mode);
 }
 
-void glFrontFace(GLenum mode) { emscripten_glFrontFace(mode); }
-void glDepthMask(GLboolean flag) { emscripten_glDepthMask(flag); }
-void glPolygonOffset(GLfloat factor, GLfloat units) { emscripten_glPolygonOffset(factor, units); }
+void glFrontFace(GLenum mode) {
+    if (!live()) return;
+    emscripten_glFrontFace(mode);
+}
+void glDepthMask(GLboolean flag) {
+    if (!live()) return;
+    emscripten_glDepthMask(flag);
+}
+void glPolygonOffset(GLfloat factor, GLfloat units) {
+    if (!live()) return;
+    emscripten_glPolygonOffset(factor, units);
+}
 
 // --- frame buffer ---
 
-void glClear(GLbitfield mask) { emscripten_glClear(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT)); }
-void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { emscripten_glClearColor(r, g, b, a); }
-void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) { emscripten_glViewport(x, y, width, height); }
-void glFinish(void) { emscripten_glFinish(); }
-void glFlush(void) { emscripten_glFlush(); }
+void glClear(GLbitfield mask) {
+    if (!live()) return;
+    emscripten_glClear(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
+}
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+    if (!live()) return;
+    emscripten_glClearColor(r, g, b, a);
+}
+void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+    if (!live()) return;
+    emscripten_glViewport(x, y, width, height);
+}
+void glFinish(void) {
+    if (!live()) return;
+    emscripten_glFinish();
+}
+void glFlush(void) {
+    if (!live()) return;
+    emscripten_glFlush();
+}
 void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels) {
+    if (!live()) return;
     emscripten_glReadPixels(x, y, width, height, format, type, pixels);
 }
 
 GLenum glGetError(void) {
+    if (!live()) return GL_NO_ERROR;
     GLenum e = gl().error;
     gl().error = GL_NO_ERROR;
     return e != GL_NO_ERROR ? e : emscripten_glGetError();
 }
 
 void glGetIntegerv(GLenum pname, GLint* params) {
+    if (!live()) return;
     State& s = gl();
     switch (pname) {
     case GL_MATRIX_MODE: *params = s.mode == 0 ? GL_MODELVIEW : s.mode == 1 ? GL_PROJECTION : GL_TEXTURE; return;
@@ -992,6 +1079,7 @@ void glGetIntegerv(GLenum pname, GLint* params) {
 }
 
 void glGetFloatv(GLenum pname, GLfloat* params) {
+    if (!live()) return;
     State& s = gl();
     switch (pname) {
     case GL_MODELVIEW_MATRIX: std::memcpy(params, s.stacks[0][s.depth[0]].m, sizeof(GLfloat) * 16); return;
@@ -1003,6 +1091,7 @@ void glGetFloatv(GLenum pname, GLfloat* params) {
 // --- pixel store ---
 
 void glPixelStorei(GLenum pname, GLint param) {
+    if (!live()) return;
     PixelStore& p = gl().pixels;
     switch (pname) {
     case GL_UNPACK_ALIGNMENT: p.unpackAlignment = param; break;
@@ -1021,9 +1110,13 @@ void glPixelStorei(GLenum pname, GLint param) {
     emscripten_glPixelStorei(pname, param);
 }
 
-void glPushClientAttrib(GLbitfield) { gl().pixelStack.push_back(gl().pixels); }
+void glPushClientAttrib(GLbitfield) {
+    if (!live()) return;
+    gl().pixelStack.push_back(gl().pixels);
+}
 
 void glPopClientAttrib(void) {
+    if (!live()) return;
     State& s = gl();
     if (s.pixelStack.empty()) {
         setError(GL_STACK_UNDERFLOW);
@@ -1037,11 +1130,13 @@ void glPopClientAttrib(void) {
 // --- textures ---
 
 void glGenTextures(GLsizei n, GLuint* textures) {
+    if (!live()) return;
     emscripten_glGenTextures(n, textures);
     for (GLsizei i = 0; i < n; ++i) gl().textures[textures[i]] = TextureRecord();
 }
 
 void glDeleteTextures(GLsizei n, const GLuint* textures) {
+    if (!live()) return;
     for (GLsizei i = 0; i < n; ++i) {
         gl().textures.erase(textures[i]);
         if (gl().bound == textures[i]) gl().bound = 0;
@@ -1050,6 +1145,7 @@ void glDeleteTextures(GLsizei n, const GLuint* textures) {
 }
 
 void glBindTexture(GLenum target, GLuint texture) {
+    if (!live()) return;
     if (target != GL_TEXTURE_2D) {
         setError(GL_INVALID_ENUM);
         return;
@@ -1066,11 +1162,15 @@ void glBindTexture(GLenum target, GLuint texture) {
 }
 
 void glTexParameteri(GLenum target, GLenum pname, GLint param) {
+    if (!live()) return;
     if (pname == GL_TEXTURE_MIN_FILTER && gl().bound) gl().textures[gl().bound].minFilter = param;
     emscripten_glTexParameteri(target, pname, param);
 }
 
-void glTexParameterf(GLenum target, GLenum pname, GLfloat param) { glTexParameteri(target, pname, (GLint)param); }
+void glTexParameterf(GLenum target, GLenum pname, GLfloat param) {
+    if (!live()) return;
+    glTexParameteri(target, pname, (GLint)param);
+}
 
 void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                   GLenum format, GLenum type, const GLvoid* pixels) {
@@ -1089,6 +1189,7 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
 // --- display lists ---
 
 GLuint glGenLists(GLsizei range) {
+    if (!live()) return 0;
     State& s = gl();
     if (range <= 0) return 0;
     GLuint first = s.nextList;
@@ -1098,6 +1199,7 @@ GLuint glGenLists(GLsizei range) {
 }
 
 void glNewList(GLuint list, GLenum mode) {
+    if (!live()) return;
     State& s = gl();
     if (list == 0 || (mode != GL_COMPILE && mode != GL_COMPILE_AND_EXECUTE)) {
         setError(list == 0 ? GL_INVALID_VALUE : GL_INVALID_ENUM);
@@ -1114,6 +1216,7 @@ void glNewList(GLuint list, GLenum mode) {
 }
 
 void glEndList(void) {
+    if (!live()) return;
     State& s = gl();
     if (!s.recording) {
         setError(GL_INVALID_OPERATION);
@@ -1131,6 +1234,7 @@ void glEndList(void) {
 }
 
 void glCallList(GLuint list) {
+    if (!live()) return;
     if (recording()) {
         Op op{OpCall};
         op.a = list;
@@ -1140,9 +1244,13 @@ void glCallList(GLuint list) {
     callList(list);
 }
 
-GLboolean glIsList(GLuint list) { return gl().lists.count(list) ? GL_TRUE : GL_FALSE; }
+GLboolean glIsList(GLuint list) {
+    if (!live()) return GL_FALSE;
+    return gl().lists.count(list) ? GL_TRUE : GL_FALSE;
+}
 
 void glDeleteLists(GLuint list, GLsizei range) {
+    if (!live()) return;
     State& s = gl();
     for (GLsizei i = 0; i < range; ++i) {
         auto it = s.lists.find(list + static_cast<GLuint>(i));
@@ -1187,6 +1295,7 @@ GLint gluScaleImage(GLenum format, GLint wIn, GLint hIn, GLenum typeIn, const vo
 // Every level down to 1x1, each the 2x2 average of the one above.
 GLint gluBuild2DMipmaps(GLenum target, GLint internalFormat, GLsizei width, GLsizei height, GLenum format,
                         GLenum type, const void* data) {
+    if (!live()) return GLU_INVALID_OPERATION;
     int n = components(format);
     if (!n || type != GL_UNSIGNED_BYTE) return GLU_INVALID_ENUM;
     if (width <= 0 || height <= 0) return GLU_INVALID_VALUE;
