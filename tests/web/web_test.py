@@ -326,6 +326,28 @@ def quit_leaves_before_any_window(url, golden):
 
 
 @test
+def full_screen_scales_the_picture_with_its_shape(url, golden):
+    page = Page(url)
+    try:
+        page.open()
+        page.wait("document.getElementById('velmora-dialog') !== null", what="the dialog")
+        page.key("\ue007")               # Enter: Go, Full Screen still marked
+        page.wait("document.getElementById('velmora-canvas').classList.contains('shown')", what="the show")
+        shape = page.js("""const c = document.getElementById('velmora-canvas'), s = document.getElementById('velmora-stage');
+            return [c.width, c.height, c.clientWidth, c.clientHeight, s.clientWidth, s.clientHeight];""")
+        w, h, cw, ch, sw, sh = shape
+        assert (w, h) == (640, 480), shape
+        # As large as the screen allows, 4:3 kept, black beside it.
+        assert abs(cw * 3 - ch * 4) <= 4 and (cw == sw or ch == sh) and cw <= sw and ch <= sh, shape
+        page.key("\ue00c")
+        page.wait("!document.getElementById('velmora-end').classList.contains('hidden')", seconds=20,
+                  what="the end card")
+        assert not page.js("return document.getElementById('velmora-stage').classList.contains('full')")
+    finally:
+        page.close()
+
+
+@test
 def frames_match_golden_and_show_ends_on_time(url, golden):
     moments = [int(l) for l in open(os.path.join(golden, "moments.txt")) if l.strip() and l[0] != "#"]
     page = Page(url)
@@ -498,6 +520,7 @@ def main():
             return 0
         dialog_keys_go_music_and_esc(server.url, golden)
         quit_leaves_before_any_window(server.url, golden)
+        full_screen_scales_the_picture_with_its_shape(server.url, golden)
         frames_match_golden_and_show_ends_on_time(server.url, golden)
         missing_scene_module_texture_give_native_messages(site, golden)
     finally:
