@@ -23,9 +23,7 @@ target_link_options(velmora PRIVATE
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432
   -sFORCE_FILESYSTEM=1
   -sEXPORTED_RUNTIME_METHODS=[FS,addRunDependency,removeRunDependency]
-  -sEXIT_RUNTIME=0
-  # SDL's audio for Emscripten calls these from its own scripts.
-  "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=[$autoResumeAudioContext,$dynCall]")
+  -sEXIT_RUNTIME=0)
 
 file(GLOB data_files CONFIGURE_DEPENDS ${VELMORA_DATA_DIR}/*)
 set(data_names "")

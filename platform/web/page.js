@@ -19,7 +19,9 @@ mergeInto(LibraryManager.library, {
     // and key in the dialog or a box is one.
     unlockAudio: function() {
       var sdl = Module['SDL2'];
-      if (sdl && sdl.audioContext && sdl.audioContext.state === 'suspended') sdl.audioContext.resume();
+      // The show may end and close the context before it resumes.
+      if (sdl && sdl.audioContext && sdl.audioContext.state === 'suspended')
+        sdl.audioContext.resume().catch(function() {});
     },
 
     // The Windows virtual key for a key on the page; 0 for keys nothing uses.
@@ -123,7 +125,8 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  velmora_page_show_canvas__deps: ['$VelmoraPage'],
+  // SDL's audio calls the last two from its own scripts.
+  velmora_page_show_canvas__deps: ['$VelmoraPage', '$autoResumeAudioContext', '$dynCall'],
   velmora_page_show_canvas: function(width, height, fullScreen) {
     var canvas = VelmoraPage.element('velmora-canvas');
     if (!canvas) return 0;
