@@ -468,7 +468,8 @@ def bench(site, url):
         page.open(driven=True)
         start_windowed_show(page, go_by_key=False)
         page.js("__velmoraTest.work = []; __velmoraTest.workAt = [];")
-        step = 50
+        step = 100
+        page.driver.set_script_timeout(900)
         page.driver.execute_async_script("""
             const T = __velmoraTest, done = arguments[2];
             let t = arguments[0];
