@@ -4,10 +4,6 @@
 
 #include "app/globals.h"
 
-// The display-mode record as the target's headers lay it out, ending with
-// dmReserved2.
-#define DEVMODE_RECORD_SIZE 148
-
 static const char* const kClassName = "mainframe";
 static const char* const kWindowTitle = "Velmora by Zorv!";
 

@@ -5,6 +5,10 @@
 
 #include "platform/win32.h"
 
+// dmSize of every display-mode record the demo passes: the ANSI record as the
+// target's headers lay it out, ending with dmReserved2.
+#define DEVMODE_RECORD_SIZE 148
+
 class DisplaySettings {
 public:
     DisplaySettings();

@@ -26,6 +26,18 @@ int startShow(MusicPlayer* player) {
     return player->play();
 }
 
+int handleWaitingMessage() {
+    MSG msg;
+    if (!PeekMessageA(&msg, 0, 0, 0, PM_REMOVE)) return 0;
+    if (msg.message == WM_QUIT) {
+        g_done = 1;
+        return 1;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return 1;
+}
+
 void drawShowFrame(MusicPlayer* player, int now) {
     int elapsed = (int)((uint32_t)now - (uint32_t)g_timeline->startTime);
     if (elapsed > SHOW_LENGTH_MS) {

@@ -5,8 +5,8 @@
 
 class MusicPlayer;
 
-// Running time of the show, in ms from startTime.
-#define SHOW_LENGTH_MS 147858
+// SHOW_LENGTH_MS: running time of the show, in ms from startTime.
+#include "scene/show_schedule.h"
 
 // Creates the timeline and the texture registry and adds the scene sequence,
 // whose init sets the fixed GL state and loads every scene and texture. The
@@ -15,6 +15,10 @@ void loadShow();
 
 // Starts the clock and the music together; 1 when the music started.
 int startShow(MusicPlayer* player);
+
+// Handles one message the window system queued, as the demo's loop does
+// between frames; 0 when none waited. WM_QUIT ends the run (g_done).
+int handleWaitingMessage();
 
 // Draws the frame for clock value now (not yet shown). The frame that passes
 // the end is still drawn; it stops the music and sets g_done.

@@ -6,9 +6,6 @@
 #include "app/globals.h"
 #include "resources/resource.h"
 
-// The ANSI display-mode record's size, its members ending at dmReserved2.
-#define DEVMODE_SIZE 148
-
 INT_PTR CALLBACK startupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG: {
@@ -18,7 +15,7 @@ INT_PTR CALLBACK startupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
         DEVMODEA mode;
         memset(&mode, 0, sizeof(mode));
-        mode.dmSize = DEVMODE_SIZE;
+        mode.dmSize = DEVMODE_RECORD_SIZE;
         // Without the desktop's size the dialog stays where the template puts it.
         if (EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS, &mode)) {
             SetWindowPos(dialog, HWND_TOPMOST, (int)(mode.dmPelsWidth / 2) - 65,

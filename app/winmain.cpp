@@ -10,17 +10,8 @@
 
 // Handles one waiting message per pass, or draws one frame when none waits.
 static void runMainLoop(MusicPlayer* player) {
-    MSG msg;
     while (!g_done) {
-        if (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                g_done = 1;
-                break;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            continue;
-        }
+        if (handleWaitingMessage()) continue;
         // One clock reading serves the end test and every effect of the frame.
         drawShowFrame(player, (int)timeGetTime());
         SwapBuffers(g_dc);

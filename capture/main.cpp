@@ -6,7 +6,7 @@
 #include "app/show.h"
 #include "capture/capture.h"
 #include "capture/options.h"
-#include "platform/win32/data_home.h"
+#include "platform/host/data_home.h"
 
 namespace {
 
@@ -26,6 +26,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(usageText(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("velmora-capture %s\n", VELMORA_VERSION);
         return 0;
     }
     makeAbsolute(&options.output);

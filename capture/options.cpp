@@ -47,6 +47,7 @@ const char* usageText() {
            "  --at MS,MS...   with --frames only: just the frames drawn at these moments\n"
            "  --quality Q     low, medium or high (default medium)\n"
            "  --help          this text\n"
+           "  --version       the program's version\n"
            "Installed, it finds the show's data itself; in a build folder, run it from there.\n";
 }
 
@@ -57,6 +58,10 @@ bool parseOptions(int argc, char** argv, int showLengthMs, CaptureOptions* o, st
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             o->help = true;
+            return true;
+        }
+        if (arg == "--version") {
+            o->version = true;
             return true;
         }
         if (arg.size() > 1 && arg[0] == '-') {

@@ -19,6 +19,7 @@ struct CaptureOptions {
     std::vector<int> atMs;  // --at: only the frames at these moments
     Quality quality = Quality::Medium;
     bool help = false;
+    bool version = false;
 };
 
 // Parses argv; false with a one-line message in *error. showLengthMs bounds

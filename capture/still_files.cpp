@@ -89,7 +89,9 @@ void FrameFolder::abandon() {
     made_ = false;
 }
 
-WavFile::~WavFile() { abandon(); }
+WavFile::~WavFile() {
+    if (!finished_) abandon();
+}
 
 bool WavFile::open(const std::string& path, int rate, std::string* error) {
     path_ = path;
@@ -124,6 +126,7 @@ bool WavFile::finish(std::string* error) {
         return false;
     }
     partPath_.clear();
+    finished_ = true;
     return true;
 }
 
@@ -132,4 +135,6 @@ void WavFile::abandon() {
     file_ = nullptr;
     if (!partPath_.empty()) std::remove(partPath_.c_str());
     partPath_.clear();
+    if (finished_) std::remove(path_.c_str());
+    finished_ = false;
 }

@@ -34,16 +34,19 @@ private:
 // 16-bit stereo WAV written under a temporary name and renamed when finished.
 class WavFile {
 public:
+    // An unfinished file is removed.
     ~WavFile();
     bool open(const std::string& path, int rate, std::string* error);
     bool add(const float* samples, int frames, std::string* error);
     bool finish(std::string* error);
+    // Removes what was written, the finished file too.
     void abandon();
 
 private:
     std::string path_;
     std::string partPath_;
     SNDFILE* file_ = nullptr;
+    bool finished_ = false;
 };
 
 #endif

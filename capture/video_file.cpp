@@ -249,6 +249,8 @@ bool VideoFile::finish() {
     rc = avio_closep(&format_->pb);
     if (rc < 0) return fail("cannot write", rc);
     if (std::rename(partPath_.c_str(), path_.c_str()) != 0) return fail("cannot give the file its name");
+    partPath_.clear();
+    finished_ = true;
     close();
     return true;
 }
@@ -256,6 +258,9 @@ bool VideoFile::finish() {
 void VideoFile::abandon() {
     if (format_ && format_->pb) avio_closep(&format_->pb);
     if (!partPath_.empty()) std::remove(partPath_.c_str());
+    partPath_.clear();
+    if (finished_) std::remove(path_.c_str());
+    finished_ = false;
     close();
 }
 

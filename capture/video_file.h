@@ -36,7 +36,8 @@ public:
     bool addSound(const float* samples, int frames);
     // Flushes the encoders, ends the file and gives it its name.
     bool finish();
-    // Removes what was written; called on any failure before finish.
+    // Removes what was written, the finished file too: a run that fails
+    // after this file was finished leaves nothing behind either.
     void abandon();
 
     const std::string& error() const { return error_; }
@@ -68,6 +69,7 @@ private:
     int64_t pictures_ = 0;
     int64_t samplesSent_ = 0;
     bool headerWritten_ = false;
+    bool finished_ = false;
 };
 
 #endif

@@ -8,6 +8,18 @@ if(NOT VELMORA_WIN32_PREFIX OR NOT EXISTS "${VELMORA_WIN32_PREFIX}/lib/pkgconfig
   message(FATAL_ERROR "VELMORA_WIN32_PREFIX must name the prefix scripts/build-windows-deps.sh prints")
 endif()
 
+# A new prefix (other source versions, a changed script) replaces the old
+# one, which the dependency script deletes: what was found in the old one is
+# looked up again.
+if(NOT VELMORA_WIN32_PREFIX STREQUAL "${VELMORA_WIN32_PREFIX_USED}")
+  foreach(name SDL2 OPENMPT SNDFILE PNG ZLIB)
+    unset(__pkg_config_checked_${name} CACHE)
+  endforeach()
+  unset(LIB3DS_LIBRARY CACHE)
+  unset(LIB3DS_INCLUDE_DIR CACHE)
+  set(VELMORA_WIN32_PREFIX_USED "${VELMORA_WIN32_PREFIX}" CACHE INTERNAL "The prefix the libraries were found in")
+endif()
+
 set(ENV{PKG_CONFIG_LIBDIR} "${VELMORA_WIN32_PREFIX}/lib/pkgconfig:/usr/${VELMORA_MINGW_HOST}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
 find_package(PkgConfig REQUIRED)

@@ -24,7 +24,7 @@ static const GLfloat kAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
 static const GLfloat kDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
 static const GLfloat kSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 
-Scene::Scene() : file(0), cameraName(0), additive(0) {}
+Scene::Scene() : file(0), cameraName(0), additive(0), failureShown(0) {}
 
 Scene::~Scene() {
     if (file) lib3ds_file_free(file);
@@ -65,21 +65,20 @@ int Scene::load(const char* fileName) {
     return 1;
 }
 
+// A scene that cannot be drawn says why on its first frame only: a box on
+// every frame would hold the show up once per frame for the rest of it.
+int Scene::failRender(const char* message) {
+    if (!failureShown) g_settings->reportError(message);
+    failureShown = 1;
+    return 0;
+}
+
 int Scene::render(int sceneMs) {
-    if (!file) {
-        g_settings->reportError("load3ds : No file loaded");
-        return 0;
-    }
+    if (!file) return failRender("load3ds : No file loaded");
     Lib3dsNode* cameraNode = lib3ds_file_node_by_name(file, cameraName, LIB3DS_CAMERA_NODE);
     Lib3dsNode* targetNode = lib3ds_file_node_by_name(file, targetName, LIB3DS_TARGET_NODE);
-    if (!cameraNode) {
-        g_settings->reportError("load3ds : No camera");
-        return 0;
-    }
-    if (!targetNode) {
-        g_settings->reportError("load3ds : No target");
-        return 0;
-    }
+    if (!cameraNode) return failRender("load3ds : No camera");
+    if (!targetNode) return failRender("load3ds : No target");
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

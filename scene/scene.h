@@ -29,8 +29,11 @@ public:
     const char* cameraName;
     char targetName[SCENE_PATH_SIZE];
     int additive;
+    // 1 once a frame could not be drawn and said why; later frames are silent.
+    int failureShown;
 
 private:
+    int failRender(const char* message);
     Scene(const Scene&);
     Scene& operator=(const Scene&);
 };

@@ -6,6 +6,7 @@
 
 #include <lib3ds/io.h>
 
+#include "platform/host/regular_file.h"
 #include "scene/scene_check.h"
 
 namespace {
@@ -46,7 +47,7 @@ size_t memoryWrite(void*, const void*, size_t) { return 0; }
 // The whole file in a buffer the caller frees; 0 when it cannot be read or
 // is too large.
 unsigned char* readWhole(const char* path, size_t* size) {
-    FILE* file = fopen(path, "rb");
+    FILE* file = openRegularFile(path);
     if (!file) return 0;
     size_t capacity = 1 << 16;
     size_t used = 0;

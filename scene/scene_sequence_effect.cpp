@@ -2,18 +2,17 @@
 
 #include <new>
 
+#include "scene/show_schedule.h"
+
 struct SceneEntry {
     const char* file;
     int durationMs;
 };
 
-// In play order; the durations add up to the show's 147858 ms.
-static const SceneEntry kShow[] = {
-    {"ltitre.3ds", 17143}, {"add2.3ds", 17143},   {"prepre.3ds", 17143}, {"readd.3ds", 8571},
-    {"tunnel.3ds", 34286}, {"nua.3ds", 19286}, {"eau.3ds", 34286},
-};
-
-#define SHOW_SCENES ((int)(sizeof kShow / sizeof kShow[0]))
+#define SHOW_ENTRY(file, ms, row) {file, ms},
+// In play order, from the show's schedule.
+static const SceneEntry kShow[] = {SHOW_SCHEDULE(SHOW_ENTRY)};
+#undef SHOW_ENTRY
 
 SceneSequenceEffect::SceneSequenceEffect() : finalScene(0) {
     // Empty slots draw nothing, so a frame before init only clears.

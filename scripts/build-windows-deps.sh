@@ -5,6 +5,11 @@
 # libz-mingw-w64-dev. The prefix is keyed by the source versions, this script,
 # the toolchain file and the compiler; an unchanged key reuses it.
 #
+# For the program's notices and relinking kit it keeps, per source package,
+# in PREFIX/share/velmora-deps/NAME/: the version built, the static libraries
+# installed, the licence files and Debian's copyright file, and for a library
+# under the LGPL its source package.
+#
 # Prints the prefix on its last line of standard output; the build's own
 # output goes to a log file in the cache, shown when a step fails.
 #
@@ -81,38 +86,99 @@ cmake_host() {
 
 for p in $sources; do fetch "$p"; done
 
+# What the notices of a program linking these need, per source package, in
+# $prefix/share/velmora-deps/NAME/: the version built, the static libraries it
+# installed, its licence files and Debian's copyright file; for a library
+# under the LGPL also its source package, which a user relinking the program
+# with a changed version of it must be able to have.
+libs_before=""
+notices_begin() {
+    libs_before=$(cd "$prefix/lib" 2>/dev/null && ls ./*.a 2>/dev/null || true)
+    find "$prefix/include" -type f 2>/dev/null | sort > "$work/headers-before"
+}
+notices_end() {  # source package name
+    dest=$prefix/share/velmora-deps/$1
+    dl=$(cat "$work/dl-of-$1")
+    mkdir -p "$dest"
+    cp "$dl/built-version" "$dest/version"
+    (cd "$prefix/lib" && ls ./*.a) | while read -r a; do
+        echo "$libs_before" | grep -qxF "$a" || basename "$a"
+    done > "$dest/libraries"
+    src=$work/src/$1
+    [ -f "$src/debian/copyright" ] && cp "$src/debian/copyright" "$dest/debian-copyright"
+    for f in "$src"/COPYING* "$src"/LICENSE* "$src"/LICENCE* "$src"/COPYRIGHT*; do
+        [ -f "$f" ] && cp "$f" "$dest/"
+    done
+    # Under the LGPL when the headers it installed say so: lib3ds's tarball
+    # holds the GPL's text in COPYING while its files are under the LGPL 2.1
+    # or later. Then its notice comes from such a header, and the licence's
+    # text from the system's copy where the package has none.
+    header=$(find "$prefix/include" -type f | sort | comm -13 "$work/headers-before" - |
+        xargs -r grep -liE 'GNU (Lesser|Library) General Public License' | head -n 1) || true
+    if [ -n "$header" ]; then
+        {
+            echo "The notice in ${header#"$prefix"/}:"
+            echo
+            sed -n '1,/\*\//p' "$header"
+        } > "$dest/NOTICE"
+        licence=LGPL-2.1
+        sed -n '1,/\*\//p' "$header" | tr -s ' \n' ' ' | grep -q 'version 2 ' && licence=LGPL-2
+        sed -n '1,/\*\//p' "$header" | tr -s ' \n' ' ' | grep -q 'version 3' && licence=LGPL-3
+        cat "$dest"/* | grep -qE 'GNU (LESSER|LIBRARY) GENERAL PUBLIC LICENSE' ||
+            cp "/usr/share/common-licenses/$licence" "$dest/$licence"
+    fi
+    if cat "$dest"/COPYING* "$dest"/LICENSE* "$dest"/LGPL* 2>/dev/null |
+        grep -qE 'GNU (LESSER|LIBRARY) GENERAL PUBLIC LICENSE'; then
+        mkdir -p "$dest/source"
+        for f in "$dl"/*; do
+            case $f in */built-version) ;; *) cp "$f" "$dest/source/" ;; esac
+        done
+    fi
+    return 0
+}
+
 say "lib3ds"
 cd "$work/src/lib3ds"
+notices_begin
 step configure_host
 step make -C lib3ds -j"$jobs"
 step make -C lib3ds install
+notices_end lib3ds
 
 say "libpng"
 cd "$work/src/libpng1.6"
+notices_begin
 step configure_host
 step make -j"$jobs" install
+notices_end libpng1.6
 
 say "libopenmpt"
 cd "$work/src/libopenmpt"
+notices_begin
 step configure_host --disable-openmpt123 --disable-examples --disable-tests --disable-doxygen-doc \
     --without-mpg123 --without-ogg --without-vorbis --without-vorbisfile --without-pulseaudio \
     --without-portaudio --without-portaudiocpp --without-sndfile --without-flac
 step make -j"$jobs" install
+notices_end libopenmpt
 
 say "SDL2"
 cd "$work/src/libsdl2"
+notices_begin
 # Video stays on: without it SDL's Windows build does not link.
 step cmake_host -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
     -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_RENDER=OFF
 step cmake --build build -j"$jobs"
 step cmake --install build
+notices_end libsdl2
 
 say "libsndfile"
 cd "$work/src/libsndfile"
+notices_begin
 step cmake_host -DBUILD_SHARED_LIBS=OFF -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF \
     -DENABLE_EXTERNAL_LIBS=OFF -DENABLE_MPEG=OFF -DENABLE_CPACK=OFF -DINSTALL_MANPAGES=OFF
 step cmake --build build -j"$jobs"
 step cmake --install build
+notices_end libsndfile
 
 cd "$cache"
 rm -rf "$work"

@@ -1,6 +1,9 @@
 #!/bin/sh
-# Makes build-win32/velmora-win32.zip, the show for 32-bit Windows: velmora.exe
-# (static, no DLLs beside it) and its data\ folder. Installs what is missing,
+# Makes build-win32/velmora-VERSION-win32.zip, the show for 32-bit Windows:
+# velmora.exe (static, no DLLs beside it), its data\ folder, a readme, the
+# licence and the third-party notices; and beside it
+# velmora-VERSION-win32-relink.zip, what relinking the program with a changed
+# LGPL library takes. Installs what is missing,
 # cross-builds the libraries into a cache on first use, builds the data
 # natively (the tools run here) and the program with mingw-w64.
 set -e
@@ -19,4 +22,7 @@ cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WIN32_PREFIX="$prefix" \
     -DVELMORA_NATIVE_DATA_DIR="$PWD/build/data" >/dev/null
 cmake --build build-win32 -j"$jobs" --target velmora_zip
-echo "made build-win32/velmora-win32.zip ($(wc -c < build-win32/velmora-win32.zip) bytes)" >&2
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-win32/CMakeCache.txt)
+for zip in build-win32/velmora-$version-win32.zip build-win32/velmora-$version-win32-relink.zip; do
+    echo "made $zip ($(wc -c < "$zip") bytes)" >&2
+done

@@ -80,6 +80,8 @@ fetch() {
         if apt-get source --download-only -q "$name=$version" >> "$log" 2>&1; then
             step dpkg-source -x "$(ls ./*.dsc)" "$dir"
             say "$name $version"
+            echo "$version" > "$dl/built-version"
+            echo "$dl" > "$work/dl-of-$name"
             cd "$work"
             return
         fi
@@ -88,6 +90,10 @@ fetch() {
             say "$name $version: Debian's patches could not be fetched; building the upstream $(basename "$orig") alone"
             mkdir -p "$dir"
             step tar -xf "$orig" -C "$dir" --strip-components=1
+            # Only the tarball that was built is its source.
+            rm -f ./*.dsc ./*.debian.tar.* ./*.diff.*
+            echo "$version, the upstream tarball without Debian's patches" > "$dl/built-version"
+            echo "$dl" > "$work/dl-of-$name"
             cd "$work"
             return
         fi
@@ -97,4 +103,3 @@ fetch() {
     tail -n 20 "$log" >&2
     exit 1
 }
-

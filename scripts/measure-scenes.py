@@ -14,14 +14,25 @@ contact sheet (sheet.png) and the table (scenes.txt) go to OUT_DIR.
 """
 import argparse
 import os
+import re
 import struct
 import subprocess
 import sys
 from concurrent.futures import ThreadPoolExecutor
 
-SCENES = [("ltitre", 0), ("add2", 17143), ("prepre", 34286), ("readd", 51429),
-          ("tunnel", 60000), ("nua", 94286), ("eau", 113572)]
-SHOW_END = 147858
+
+
+def schedule():
+    """The show's scenes as (name, start ms), and its length, from the program's schedule."""
+    header = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scene", "show_schedule.h")
+    scenes, start = [], 0
+    for name, ms in re.findall(r'^ *SCENE\("([^"]+)\.3ds", *([0-9]+),', open(header).read(), re.M):
+        scenes.append((name, start))
+        start += int(ms)
+    return scenes, start
+
+
+SCENES, SHOW_END = schedule()
 CHANGED_FUZZ = "3%"  # a pixel whose colour moves less than this is unchanged
 STILL_SHARE = 0.01
 

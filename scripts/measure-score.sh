@@ -7,7 +7,9 @@
 # A module is rendered with openmpt123 first, or with xmp given -w. Prints per
 # section its RMS level in dB, the breakdown against the full sections, the
 # fade after the final hit, and per cut the energy above 5 kHz in the 100 ms
-# after the cut divided by that of the 100 ms before it.
+# after the cut divided by that of the 100 ms before it; and per section its
+# spectrum: the RMS level in dB of five bands (below 150 Hz, 150-600 Hz,
+# 600 Hz-2.5 kHz, 2.5-6 kHz, above 6 kHz).
 set -e
 
 input=${1:-build/data/velmora.xm}
@@ -76,5 +78,22 @@ for cut in 0 160 320 480 560 880 1060 1348; do
     before=$(level "$work/high.wav" "$(calc "$t - 0.1")" 0.1)
     printf "  row %4d  %6.2f s  after %6s dB  before %6s dB  ratio %.1f\n" "$cut" "$t" "$after" "$before" \
         "$(calc "10 ^ (($after - ($before)) / 10)")"
+done
+# Spectrum: the whole file split into bands once, then measured by section.
+bands="low:-150 lowmid:150-600 mid:600-2500 highmid:2500-6000 high:6000"
+for b in $bands; do
+    sox "$wav" "$work/band-${b%%:*}.wav" remix - sinc "${b#*:}"
+done
+echo "spectrum by section (RMS level in dB of each band)"
+printf "  %-10s %8s %8s %8s %8s %8s\n" "" "<150" "150-600" "0.6-2.5k" "2.5-6k" ">6k"
+set -- 0 160 "intro" 160 320 "beat" 320 480 "theme" 480 560 "breakdown" 560 880 "full" \
+       880 1060 "bridge" 1060 1348 "climax" 1348 1380 "ending"
+while [ $# -ge 3 ]; do
+    printf "  %-10s" "$3"
+    for b in $bands; do
+        printf " %8s" "$(level "$work/band-${b%%:*}.wav" "$(at "$1")" "$(at "$2 - $1")")"
+    done
+    echo
+    shift 3
 done
 echo "length: $(sox --i -D "$wav") s (rendered by $player)"

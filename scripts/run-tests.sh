@@ -34,6 +34,8 @@ run_ctest() {
         }
         /^[0-9]+\/[0-9]+ Test: / { name = $3 }
         /: Skipped$/ && (name in skipped) { getline reason; if (reason !~ /^\[/) reasons[name] = reason }
+        # A script test says why on a line of its own.
+        /^SKIP: / && (name in skipped) { reasons[name] = substr($0, 7) }
         END { for (n in skipped) print "skipped: " n ": " (n in reasons ? reasons[n] : "(no reason given)") }
     ' "$dir/ctest.out" "$dir/Testing/Temporary/LastTest.log" | sort
     return $status

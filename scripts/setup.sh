@@ -14,6 +14,7 @@ assimp-testmodels
 libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
 libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
 xvfb xauth xdotool x11-utils openbox imagemagick
+librsvg2-bin icoutils lintian
 g++-mingw-w64-i686 g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev
 openmpt123 xmp sox
 clang libclang-rt-14-dev

@@ -3,6 +3,7 @@
 // only plain data and every buffer is owned by the caller, which frees it on
 // every path.
 #include "platform/glpng/glpng.h"
+#include "platform/host/regular_file.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -32,9 +33,10 @@ const double kDefaultFileGamma = 1.0 / 2.2;
 // Screen gammas libpng can correct for in its fixed point.
 const double kMinScreenGamma = 1e-4;
 const double kMaxScreenGamma = 100.0;
-// The most memory one texture may take: the decoded image, and the texture
-// scaled to powers of two with all its mipmap levels. A small file can
-// declare a huge image, and a side just past a power of two doubles.
+// The most memory one load may hold at once: the decoded image, its copy
+// scaled to powers of two, and the texture with all its mipmap levels. A
+// small file can declare a huge image, and a side just past a power of two
+// doubles.
 const size_t kMaxTextureBytes = size_t(64) << 20;
 
 // The decoded image: tightly packed 8-bit RGB rows, top row first.
@@ -124,6 +126,16 @@ unsigned long long textureBytes(png_uint_32 width, png_uint_32 height, int mipma
     }
 }
 
+// Bytes one load holds at once for a width x height image: the decoded
+// rows, the scaled copy when a side is not a power of two, and the texture.
+unsigned long long workingBytes(png_uint_32 width, png_uint_32 height, int mipmap, GLint maxSize) {
+    const unsigned long long decoded = 3ull * width * height;
+    const unsigned long long w = powerOfTwoSide(width, maxSize);
+    const unsigned long long h = powerOfTwoSide(height, maxSize);
+    const unsigned long long scaled = (w != width || h != height) ? 3ull * w * h : 0;
+    return decoded + scaled + textureBytes(width, height, mipmap, maxSize);
+}
+
 // Every libpng call that may fail runs here, after setjmp. Nothing in this
 // frame has a destructor and no local set after setjmp is read after a
 // longjmp; buffers go into *image so the caller frees them.
@@ -146,7 +158,7 @@ int decode(png_structp png, png_infop pngInfoPtr, double screen, int mipmap, GLi
     int colour = 0;
     png_get_IHDR(png, pngInfoPtr, &width, &height, &depth, &colour, nullptr, nullptr, nullptr);
     // Refused from the header alone, before anything is decoded or scaled.
-    if (width == 0 || height == 0 || textureBytes(width, height, mipmap, maxSize) > kMaxTextureBytes) return 0;
+    if (width == 0 || height == 0 || workingBytes(width, height, mipmap, maxSize) > kMaxTextureBytes) return 0;
     image->info.Width = width;
     image->info.Height = height;
     image->info.Depth = unsigned(depth);
@@ -260,7 +272,7 @@ unsigned int pngBind(const char* filename, int mipmap, int trans, pngInfo* info,
     std::FILE* file = nullptr;
     if (filename) {
         ++glpnglayer::openCount;
-        file = std::fopen(filename, "rb");
+        file = openRegularFile(filename);
     }
     if (file) {
         GLint maxSize = 0;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/sound/internal.h"
-#include "platform/sound/pull.h"
 
 namespace {
 
@@ -11,8 +10,10 @@ namespace {
 // together, long enough not to starve on a busy machine.
 const int kBufferFrames = 1024;
 
-// Mixes every playing source into out, block by block; returns how many
-// frames a source produced.
+}  // namespace
+
+namespace soundlayer {
+
 int mix(float* out, int frames) {
     soundlayer::State& s = soundlayer::state();
     std::fill(out, out + frames * 2, 0.0f);
@@ -40,8 +41,12 @@ int mix(float* out, int frames) {
     return produced;
 }
 
+}  // namespace soundlayer
+
+namespace {
+
 void SDLCALL mixCallback(void*, Uint8* bytes, int length) {
-    mix(reinterpret_cast<float*>(bytes), length / static_cast<int>(2 * sizeof(float)));
+    soundlayer::mix(reinterpret_cast<float*>(bytes), length / static_cast<int>(2 * sizeof(float)));
 }
 
 }  // namespace
@@ -146,21 +151,3 @@ void FSOUND_Close(void) {
     if (hadDevice) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     s.initialised = false;
 }
-
-namespace soundpull {
-
-void setPulled(bool on) { soundlayer::state().pulled = on; }
-bool pulled() { return soundlayer::state().pulled; }
-
-int pull(float* out, int frames) {
-    State& s = soundlayer::state();
-    if (frames <= 0) return 0;
-    if (!s.initialised || s.device) {
-        // Closed, or a device is mixing: the program gets silence.
-        std::fill(out, out + frames * 2, 0.0f);
-        return 0;
-    }
-    return mix(out, frames);
-}
-
-}  // namespace soundpull

@@ -41,9 +41,14 @@ struct State {
     std::vector<FSOUND_STREAM*> channels;  // the stream playing on each, or null
     std::vector<float> scratch;            // one source's block, in the callback
     int error = FMOD_ERR_NONE;             // FSOUND_GetError's answer; outlives FSOUND_Close
-    bool pulled = false;                   // no device: the program pulls the mixer (pull.h)
+    bool pulled = false;                   // no device: the program pulls the mixer (host/pull.h)
 };
 State& state();
+
+// Mixes every playing source into out (frames stereo frames), block by
+// block; returns how many frames a source produced. Run by the device
+// callback, or by the program pulling the mixer (platform/host/pull.h).
+int mix(float* out, int frames);
 
 inline void setError(int code) { state().error = code; }
 inline void clearError() { state().error = FMOD_ERR_NONE; }

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/win32/data_home.h"
+#include "platform/host/data_home.h"
 #include "platform/win32/internal.h"
 #include "platform/win32/win32_api.h"
 
@@ -27,10 +27,12 @@ int main(int, char** argv) {
         return 1;
     }
     // Ctrl+C and kill close the show as its window's close box does, so it
-    // shuts down in order and exits 0; a second one ends the process at once.
+    // shuts down in order and exits 0, within half a second even while a box,
+    // the dialog or a load holds it; a second one ends the process at once.
     // SDL would turn them into a quit event that no window asked for.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     win32layer::closeOnSignals();
+    win32layer::endStuckRunsOnSignals(500);
     // Installed, the show runs from its installed data wherever it is started.
     datahome::enterInstalledDataHome();
     char commandLine[] = "";

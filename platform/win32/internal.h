@@ -34,6 +34,13 @@ struct HWND__ {
     DialogState* dialog = nullptr;
 };
 
+// Masks Windows documents without naming them. The four low bits of a
+// WM_SYSCOMMAND wParam are the system's own; a keystroke message's lParam
+// holds the scan code in bits 16-23, below the KF_* flags of its high word.
+#define SC_COMMAND_MASK 0xFFF0
+#define KEYSTROKE_SCANCODE_MASK 0xff
+#define KEYSTROKE_SCANCODE_SHIFT 16
+
 namespace win32layer {
 
 struct WindowClass {
@@ -69,10 +76,6 @@ struct State {
 
     // Dialogs alive now (dialog.cpp); modal dialogs may nest.
     std::vector<DialogState*> dialogs;
-
-    // The clock, when the program drives it (clock.cpp, clock.h).
-    bool clockDriven = false;
-    DWORD drivenMs = 0;
 };
 State& state();
 
@@ -83,7 +86,6 @@ struct Seams {
     // On entry to the named call; false makes the call fail.
     bool (*enter)(const char* name);
     // Each returns true when the test supplies the result.
-    bool (*clock)(DWORD* now);
     bool (*desktopMode)(int* width, int* height);
     bool (*messageBox)(const char* caption, const char* text, UINT style);
     bool (*dialog)(const DialogTemplate* dialogTemplate, DLGPROC proc, LPARAM param, INT_PTR* result);
@@ -94,8 +96,7 @@ extern const Seams* seams;
 
 // Says whether the named call may go on (a test may make it fail).
 inline bool enter(const char* name) { return !seams || seams->enter(name); }
-// A clock or desktop mode set by a test; false when none.
-inline bool clockOverride(DWORD* now) { return seams && seams->clock(now); }
+// A desktop mode set by a test; false when none.
 inline bool desktopOverride(int* width, int* height) { return seams && seams->desktopMode(width, height); }
 // True when a test captured the box instead of it being shown.
 inline bool recordMessageBox(const char* caption, const char* text, UINT style) {
@@ -122,6 +123,10 @@ bool queueCloseRequests();
 // Ctrl+C and kill (SIGINT, SIGTERM) make the next pump of the window system
 // ask every window to close; a second one ends the process at once.
 void closeOnSignals();
+// From then on, a run where such a signal has not reached a window within
+// graceMs (held by a modal box, the start-up dialog or a load) exits 0 from
+// another thread. For programs, not tests.
+void endStuckRunsOnSignals(int graceMs);
 // Set by that signal handler, cleared once a window has been asked.
 extern volatile sig_atomic_t closeSignalled;
 // A full-screen picture of this size was granted by ChangeDisplaySettingsA.

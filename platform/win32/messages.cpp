@@ -2,7 +2,13 @@
 // procedure.
 #include <SDL.h>
 
+#include <semaphore.h>
 #include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
 
 #include "platform/win32/internal.h"
 
@@ -53,9 +59,10 @@ void translateKey(const SDL_KeyboardEvent& e) {
         message = alt || vk == VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN;
     else
         message = alt || vk == VK_MENU ? WM_SYSKEYUP : WM_KEYUP;
-    // Repeat count 1, scan code, context bit 29 while Alt is held.
-    LPARAM lParam = 1 | (static_cast<LPARAM>(e.keysym.scancode & 0xff) << 16) | (alt ? (1L << 29) : 0);
-    if (e.type == SDL_KEYUP) lParam |= (1L << 30) | (1L << 31);
+    // Repeat count 1, scan code, the context flag while Alt is held.
+    LPARAM lParam = 1 | (static_cast<LPARAM>(e.keysym.scancode & KEYSTROKE_SCANCODE_MASK) << KEYSTROKE_SCANCODE_SHIFT);
+    if (alt) lParam |= static_cast<LPARAM>(KF_ALTDOWN) << 16;
+    if (e.type == SDL_KEYUP) lParam |= static_cast<LPARAM>(KF_REPEAT | KF_UP) << 16;
     win32layer::queueInput(window, message, vk, lParam);
 }
 
@@ -98,7 +105,14 @@ void translateWindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
-void requestCloseFromSignal(int) { win32layer::closeSignalled = 1; }
+// Posted by the signal handler for the thread that ends a run held up.
+sem_t signalArrived;
+bool endsStuckRuns = false;
+
+void requestCloseFromSignal(int) {
+    win32layer::closeSignalled = 1;
+    if (endsStuckRuns) sem_post(&signalArrived);  // async-signal-safe
+}
 
 void pumpWindowSystem() {
     // Kept until a window exists to be asked.
@@ -149,6 +163,23 @@ void closeOnSignals() {
     sigaction(SIGTERM, &close, nullptr);
 }
 
+void endStuckRunsOnSignals(int graceMs) {
+    if (endsStuckRuns || sem_init(&signalArrived, 0, 0) != 0) return;
+    endsStuckRuns = true;
+    std::thread([graceMs] {
+        while (sem_wait(&signalArrived) != 0) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(graceMs));
+        // Taken up: a window was asked to close and the run ends in order.
+        if (!win32layer::closeSignalled) return;
+        // Not taken up: a modal box, the start-up dialog or a load holds the
+        // main thread where no message reaches a window. The run ends as the
+        // close box would have ended it.
+        std::fputs("velmora: ended by a signal while waiting\n", stderr);
+        _exit(0);
+    }).detach();
+}
+
 }  // namespace win32layer
 
 // Posted messages come first, then the quit request, then input, as in Windows.
@@ -191,11 +222,11 @@ extern "C" void WINAPI PostQuitMessage(int exitCode) {
 extern "C" LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SYSKEYDOWN:
-        if (wParam == VK_F4 && (lParam & (1L << 29)))
+        if (wParam == VK_F4 && (HIWORD(lParam) & KF_ALTDOWN))
             win32layer::sendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
         return 0;
     case WM_SYSCOMMAND:
-        switch (wParam & 0xFFF0) {
+        switch (wParam & SC_COMMAND_MASK) {
         case SC_CLOSE: win32layer::sendMessage(window, WM_CLOSE, 0, 0); break;
         case SC_SCREENSAVE:
         case SC_MONITORPOWER: win32layer::holdScreenSaver(false); break;

@@ -1,10 +1,11 @@
 // The testing interface of the Win32 layer: the seams filled in, the call
-// log, faults, captured boxes, the clock and the desktop mode. Linked into
+// log, faults, captured boxes and the desktop mode. Linked into
 // tests only (velmora_win32_testing).
 #include "platform/win32/testing.h"
 
 #include <SDL.h>
 
+#include "platform/host/clock.h"
 #include "platform/win32/internal.h"
 #include "platform/win32/testing_state.h"
 
@@ -30,12 +31,6 @@ bool enter(const char* name) {
             return false;
         }
     }
-    return true;
-}
-
-bool clock(DWORD* now) {
-    if (!testState().clockSet) return false;
-    *now = testState().clock;
     return true;
 }
 
@@ -69,7 +64,7 @@ void beforeSwap() {
     if (hook) hook();
 }
 
-const win32layer::Seams kSeams = {enter, clock, desktopMode, messageBox, dialog, beforeSwap};
+const win32layer::Seams kSeams = {enter, desktopMode, messageBox, dialog, beforeSwap};
 
 // In place before main(): a test program logs every call from its first.
 struct InstallSeams {
@@ -87,16 +82,11 @@ void reset() {
     s = win32layer::State();
     win32layer::closeSignalled = 0;
     testState() = TestState();
+    hostclock::release();
 }
 
 void captureMessageBoxes(bool on) { testState().captureBoxes = on; }
 const std::vector<MessageBoxRecord>& messageBoxes() { return testState().boxes; }
-
-void setClock(DWORD ms) {
-    testState().clockSet = true;
-    testState().clock = ms;
-}
-void releaseClock() { testState().clockSet = false; }
 
 void failNextCall(const std::string& name) { testState().faults.push_back(name); }
 
@@ -112,7 +102,7 @@ void setDesktopMode(int width, int height) {
 
 void postKey(HWND window, int key) {
     win32layer::queueInput(window, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
-    win32layer::queueInput(window, WM_KEYUP, static_cast<WPARAM>(key), 1 | (1L << 30) | (1L << 31));
+    win32layer::queueInput(window, WM_KEYUP, static_cast<WPARAM>(key), 1 | (static_cast<LPARAM>(KF_REPEAT | KF_UP) << 16));
 }
 
 void postCloseRequest(HWND window) { win32layer::queueInput(window, WM_SYSCOMMAND, SC_CLOSE, 0); }

@@ -17,16 +17,13 @@ struct MessageBoxRecord {
 };
 
 // Puts the layer back as at process start: windows destroyed, classes,
-// queue, faults, log, captured boxes, clock and hooks cleared.
+// queue, faults, log, captured boxes and hooks cleared, the
+// clock released (tests drive it with hostclock::drive).
 void reset();
 
 // Message boxes are recorded here instead of shown, and answer IDOK.
 void captureMessageBoxes(bool on);
 const std::vector<MessageBoxRecord>& messageBoxes();
-
-// timeGetTime returns this value until the clock is released.
-void setClock(DWORD ms);
-void releaseClock();
 
 // The next call of the named function (for example "GetDC",
 // "ChangeDisplaySettingsA", "wglMakeCurrent") fails as Windows would let it.

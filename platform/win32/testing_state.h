@@ -19,8 +19,6 @@ struct TestState {
     std::vector<std::string> faults;  // calls to fail once each, in order asked
     bool captureBoxes = false;
     std::vector<MessageBoxRecord> boxes;
-    bool clockSet = false;
-    DWORD clock = 0;
     int desktopWidth = 0;  // 0 x 0: ask SDL
     int desktopHeight = 0;
     std::function<void()> swapHook;

@@ -211,6 +211,11 @@ typedef struct tagPIXELFORMATDESCRIPTOR {
 #define VK_F1 0x70
 #define VK_F4 0x73
 
+// Flags in the high word of a keystroke message's lParam (HIWORD(lParam)).
+#define KF_ALTDOWN 0x2000
+#define KF_REPEAT 0x4000
+#define KF_UP 0x8000
+
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 

@@ -19,7 +19,7 @@
 #include "app/globals.h"
 #include "app/show.h"
 #include "music/music_player.h"
-#include "platform/win32/clock.h"
+#include "platform/host/clock.h"
 #include "scene/scene_sequence_effect.h"
 #include "textures/texture_registry.h"
 #include "timeline/timeline.h"
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     g_window = g_settings->openWindow(0);
     if (!g_window || !g_settings->enableGL(g_window, &g_dc, &g_context)) return 1;
 
-    win32clock::drive(1000);
+    hostclock::drive(1000);
     t = Clock::now();
     loadShow();
     const double showLoadMs = msSince(t);
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     startShow(player);
     std::vector<unsigned char> pixels(640 * 480 * 4);
     for (int ms = 0; !g_done; ms += step) {
-        win32clock::drive(static_cast<DWORD>(1000 + ms));
+        hostclock::drive(static_cast<DWORD>(1000 + ms));
         const Clock::time_point frameStart = Clock::now();
         const double cpuStart = cpuMs();
         drawShowFrame(player, 1000 + ms);

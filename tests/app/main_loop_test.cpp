@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -10,6 +11,8 @@
 
 #include "app/display_settings.h"
 #include "app/globals.h"
+#include "platform/host/clock.h"
+#include "scene/show_schedule.h"
 #include "platform/sound/testing.h"
 #include "platform/win32/dialog_testing.h"
 #include "platform/win32/testing.h"
@@ -25,11 +28,14 @@ public:
     int render(int elapsedMs, int) override {
         elapsed.push_back(elapsedMs);
         widths.push_back(g_settings->width);
+        const auto& sound = soundtest::callLog();
+        musicStopped.push_back(std::find(sound.begin(), sound.end(), "FMUSIC_StopSong") != sound.end());
         glVersionSeen = glVersionSeen || glGetString(GL_VERSION) != nullptr;
         return 1;
     }
     std::vector<int> elapsed;
     std::vector<int> widths;
+    std::vector<bool> musicStopped;  // when each frame was drawn
     bool glVersionSeen = false;
 };
 
@@ -81,16 +87,18 @@ protected:
 
 TEST_F(MainLoop, RunsUntilTheFirstFramePastTheRunningTime) {
     const DWORD t0 = 1000;
-    win32test::setClock(t0);
+    hostclock::drive(t0);
     int result = run([&](int frame) {
-        if (frame == 1) win32test::setClock(t0 + 147857);
-        if (frame == 2) win32test::setClock(t0 + 147858);  // exactly the running time: goes on
-        if (frame == 3) win32test::setClock(t0 + 147859);  // past it: drawn, shown, then the end
+        if (frame == 1) hostclock::drive(t0 + SHOW_LENGTH_MS - 1);
+        if (frame == 2) hostclock::drive(t0 + SHOW_LENGTH_MS);  // exactly the running time: goes on
+        if (frame == 3) hostclock::drive(t0 + SHOW_LENGTH_MS + 1);  // past it: drawn, shown, then the end
         ASSERT_LE(frame, 4) << "the loop should have ended";
     });
     EXPECT_EQ(0, result);
     EXPECT_EQ(1, g_done);
-    EXPECT_EQ((std::vector<int>{147857, 147858, 147859}), recorder.elapsed);
+    EXPECT_EQ((std::vector<int>{SHOW_LENGTH_MS - 1, SHOW_LENGTH_MS, SHOW_LENGTH_MS + 1}), recorder.elapsed);
+    // The music stops before the frame past the end is drawn, not after it.
+    EXPECT_EQ((std::vector<bool>{false, false, true}), recorder.musicStopped);
     EXPECT_EQ(4, swaps);
     EXPECT_TRUE(recorder.glVersionSeen);
     // The end releases the display after the last frame.
@@ -105,14 +113,14 @@ TEST_F(MainLoop, RunsUntilTheFirstFramePastTheRunningTime) {
 
 TEST_F(MainLoop, MusicStartsWithTheClockStopsInTheLastFrameAndIsReleasedAtTheEnd) {
     const DWORD t0 = 1000;
-    win32test::setClock(t0);
+    hostclock::drive(t0);
     bool playingWhenDrawn = false;
     int stopsBeforeLastFrame = -1;
     run([&](int frame) {
         if (frame == 1) {
             playingWhenDrawn = soundCall("FMUSIC_PlaySong") != -1;
             stopsBeforeLastFrame = soundCall("FMUSIC_StopSong");
-            win32test::setClock(t0 + 200000);
+            hostclock::drive(t0 + 200000);
         }
         if (frame == 2) stopsBeforeLastFrame = soundCall("FMUSIC_StopSong");
     });
@@ -128,7 +136,7 @@ TEST_F(MainLoop, MusicStartsWithTheClockStopsInTheLastFrameAndIsReleasedAtTheEnd
 }
 
 TEST_F(MainLoop, QuitDoesNotStopTheSongButReleasesIt) {
-    win32test::setClock(5000);
+    hostclock::drive(5000);
     run([&](int frame) {
         if (frame == 2) PostQuitMessage(0);
     });
@@ -139,7 +147,7 @@ TEST_F(MainLoop, QuitDoesNotStopTheSongButReleasesIt) {
 
 TEST_F(MainLoop, PlaybackThatCannotStartEndsTheRunRightAfterLoading) {
     soundtest::failNextCall("FMUSIC_PlaySong", 5);
-    win32test::setClock(5000);
+    hostclock::drive(5000);
     EXPECT_EQ(0, run([](int) {}));
     EXPECT_EQ(0, swaps);
     EXPECT_NE(-1, soundCall("FSOUND_Close"));
@@ -151,7 +159,7 @@ TEST_F(MainLoop, PlaybackThatCannotStartEndsTheRunRightAfterLoading) {
 
 TEST_F(MainLoop, MissingMusicFileIsShownBeforeTheWindowAndEndsTheRun) {
     ASSERT_EQ(0, chdir("/"));
-    win32test::setClock(5000);
+    hostclock::drive(5000);
     EXPECT_EQ(0, run([](int) {}));
     ASSERT_FALSE(win32test::messageBoxes().empty());
     EXPECT_EQ("ERROR!", win32test::messageBoxes()[0].caption);
@@ -171,7 +179,7 @@ TEST_F(MainLoop, QuitInTheDialogEndsBeforeAnyWindowOrModeChange) {
 
 TEST_F(MainLoop, DialogChoiceOfAWindowIsKept) {
     win32test::scriptNextDialog({win32test::dialogClick(1033), win32test::dialogKey(VK_RETURN)});
-    win32test::setClock(5000);
+    hostclock::drive(5000);
     bool fullScreen = true;
     run([&](int frame) {
         fullScreen = win32test::windowIsFullScreen(g_window);
@@ -184,17 +192,17 @@ TEST_F(MainLoop, DialogChoiceOfAWindowIsKept) {
 
 TEST_F(MainLoop, ElapsedTimeSurvivesTheClockWrapping) {
     const DWORD t0 = 0xFFFFFFFFu - 100;
-    win32test::setClock(t0);
+    hostclock::drive(t0);
     run([&](int frame) {
-        if (frame == 1) win32test::setClock(t0 + 147858u);  // wrapped past zero
-        if (frame == 2) win32test::setClock(t0 + 147859u);
+        if (frame == 1) hostclock::drive(t0 + SHOW_LENGTH_MS);  // wrapped past zero
+        if (frame == 2) hostclock::drive(t0 + SHOW_LENGTH_MS + 1);
         ASSERT_LE(frame, 3);
     });
-    EXPECT_EQ((std::vector<int>{147858, 147859}), recorder.elapsed);
+    EXPECT_EQ((std::vector<int>{SHOW_LENGTH_MS, SHOW_LENGTH_MS + 1}), recorder.elapsed);
 }
 
 TEST_F(MainLoop, EachPassHandlesOneMessageAndDrawsNoFrame) {
-    win32test::setClock(5000);
+    hostclock::drive(5000);
     run([&](int frame) {
         if (frame == 1)
             for (int width : {101, 102, 103}) win32test::postResize(g_window, width, 77);
@@ -205,7 +213,7 @@ TEST_F(MainLoop, EachPassHandlesOneMessageAndDrawsNoFrame) {
 }
 
 TEST_F(MainLoop, QuitMessageEndsTheLoopWithoutAFrame) {
-    win32test::setClock(5000);
+    hostclock::drive(5000);
     run([&](int frame) {
         if (frame == 3) PostQuitMessage(0);
     });
@@ -215,7 +223,7 @@ TEST_F(MainLoop, QuitMessageEndsTheLoopWithoutAFrame) {
 }
 
 TEST_F(MainLoop, EscEndsTheShowAndReleasesEverything) {
-    win32test::setClock(5000);
+    hostclock::drive(5000);
     int result = run([&](int frame) {
         if (frame == 2) win32test::postKey(g_window, VK_ESCAPE);
     });
@@ -249,7 +257,7 @@ TEST_F(MainLoop, GlFailureEndsTheRunAfterItsBox) {
 }
 
 TEST_F(MainLoop, HeadlessShowRunsOnTheRealClockUntilEsc) {
-    win32test::releaseClock();
+    hostclock::release();
     int result = run([&](int frame) {
         if (frame == 20) win32test::postKey(g_window, VK_ESCAPE);
     });

@@ -17,6 +17,7 @@ extern "C" {
 #include <sstream>
 #include <thread>
 
+#include "scene/show_schedule.h"
 #include "tests/capture/capture_run.h"
 #include "tests/support/paths.h"
 
@@ -193,6 +194,44 @@ TEST(CaptureProgram, VideoFilesHoldPictureAndSoundOfTheRangesLength) {
     for (const auto& entry : fs::directory_iterator(dir.path())) left.push_back(entry.path().filename());
     std::sort(left.begin(), left.end());
     EXPECT_EQ((std::vector<std::string>{"show.mp4", "show.webm"}), left) << "no temporary file stays";
+}
+
+// 44100 / 24 is not whole: frames take 1837 or 1838 samples, never a rounded
+// 1838 each, so a second of frames holds a second of sound exactly.
+TEST(CaptureProgram, At24FpsASecondOfFramesHoldsExactlyASecondOfSound) {
+    ScratchFolder dir;
+    CaptureRun run = runCaptureProgram(
+        {"--size", "32x32", "--fps", "24", "--from", "1000", "--to", "2000", "--wav", dir / "sound.wav"});
+    ASSERT_EQ(0, run.exitCode) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("24 frames")) << run.output;
+    SF_INFO info{};
+    SNDFILE* wav = sf_open((dir / "sound.wav").c_str(), SFM_READ, &info);
+    ASSERT_NE(nullptr, wav);
+    sf_close(wav);
+    EXPECT_EQ(44100, info.frames);
+}
+
+// The show's last frames outlast its song by a few ms: the sound ends with
+// the song, the picture goes on to the end of the range.
+TEST(CaptureProgram, ARangePastTheSongsEndEndsItsSoundWithTheSong) {
+    ScratchFolder dir;
+    const int from = SHOW_LENGTH_MS - 1000;
+    CaptureRun run = runCaptureProgram({"--size", "32x32", "--fps", "30", "--from", std::to_string(from),
+                                        "--wav", dir / "sound.wav", dir / "end.mkv"});
+    ASSERT_EQ(0, run.exitCode) << run.output;
+    SF_INFO info{};
+    SNDFILE* wav = sf_open((dir / "sound.wav").c_str(), SFM_READ, &info);
+    ASSERT_NE(nullptr, wav);
+    std::vector<short> samples(static_cast<size_t>(info.frames) * 2);
+    sf_readf_short(wav, samples.data(), info.frames);
+    sf_close(wav);
+    const int64_t rangeSamples = (SHOW_LENGTH_MS - from) * 441 / 10;
+    EXPECT_LT(info.frames, rangeSamples) << "sound past the song's end";
+    EXPECT_GT(info.frames, rangeSamples - 44100 / 10);
+    Probe p = probe(dir / "end.mkv");
+    ASSERT_EQ(2u, p.seconds.size());
+    EXPECT_NEAR(1.0, p.seconds[0], 1.0 / 30) << "the picture runs to the end of the range";
+    EXPECT_LE(p.seconds[1], p.seconds[0] + 0.03);
 }
 
 }  // namespace

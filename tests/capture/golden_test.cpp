@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "scene/show_schedule.h"
 #include "tests/capture/capture_run.h"
 #include "tests/capture/image_compare.h"
 
@@ -20,13 +22,18 @@ const char* const kSize = "160x120";
 const int kChannelTolerance = 24;
 const double kMaxDifferingShare = 0.005;
 
+// Each scene's first frame, from the schedule, and the moments listed.
 std::vector<int> moments() {
-    std::vector<int> list;
+    std::set<int> list;
+    int start = 0;
+#define SCENE_START(file, ms, row) list.insert(start), start += (ms);
+    SHOW_SCHEDULE(SCENE_START)
+#undef SCENE_START
     std::ifstream in(GOLDEN_DIR "/moments.txt");
     std::string line;
     while (std::getline(in, line))
-        if (!line.empty() && line[0] != '#') list.push_back(std::stoi(line));
-    return list;
+        if (!line.empty() && line[0] != '#') list.insert(std::stoi(line));
+    return std::vector<int>(list.begin(), list.end());
 }
 
 class GoldenFrame : public ::testing::TestWithParam<int> {};

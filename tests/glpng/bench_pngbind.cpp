@@ -1,5 +1,7 @@
 // Times pngBind: the valid PngSuite images and one 1024 x 1024 image.
-// Prints milliseconds per texture; not a test.
+// Prints milliseconds per texture; not a test. With "--large", binds one
+// generated 4000 x 4000 grey image (a 64 KB file) once instead, for a peak
+// memory measure: /usr/bin/time -v bench_pngbind --large
 #include <GL/gl.h>
 #include <png.h>
 #include <stdlib.h>
@@ -34,14 +36,36 @@ double millisecondsPerLoad(const std::vector<std::string>& paths, int rounds) {
     return spent.count() / (double(paths.size()) * rounds);
 }
 
+// One bind of a large image that compresses to almost nothing.
+int bindLarge() {
+    PngImage large;
+    large.width = 4000;
+    large.height = 4000;
+    large.colourType = PNG_COLOR_TYPE_GRAY;
+    large.rows.assign(size_t(4000) * 4000, 128);
+    const std::string path = (fs::temp_directory_path() / "bench_pngbind_4000.png").string();
+    if (!writePng(path, large)) return 1;
+    large.rows = std::vector<unsigned char>();
+    const auto start = std::chrono::steady_clock::now();
+    GLuint texture = pngBind(path.c_str(), PNG_BUILDMIPMAPS, PNG_SOLID, nullptr, GL_REPEAT, GL_LINEAR_MIPMAP_LINEAR,
+                             GL_LINEAR);
+    glFinish();
+    std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
+    std::printf("4000 x 4000 grey image, %lld bytes: %s in %.0f ms\n", static_cast<long long>(fs::file_size(path)),
+                texture ? "bound" : "refused", spent.count());
+    fs::remove(path);
+    return 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     TestGlContext gl;
     if (!gl.ok()) {
         std::fprintf(stderr, "no GL context\n");
         return 1;
     }
+    if (argc > 1 && std::string(argv[1]) == "--large") return bindLarge();
 
     std::vector<std::string> suite;
     const std::string suiteDir = testDataPath("png/pngsuite-full");

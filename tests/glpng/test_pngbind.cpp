@@ -1,13 +1,17 @@
 // pngBind on real files and on images written here with known pixels.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <zlib.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <chrono>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -294,6 +298,21 @@ TEST_F(PngBind, MissingEmptyForeignAndTruncatedFilesFailWithTheTextureBound) {
     }
     std::ofstream(dir + "/cut.png", std::ios::binary) << whole.substr(0, whole.size() - 30);
     expectRejected(dir + "/cut.png");
+    fs::create_directory(dir + "/folder.png");
+    expectRejected(dir + "/folder.png");
+}
+
+TEST_F(PngBind, NamedPipeInPlaceOfTheFileIsRefusedAtOnce) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "Windows has no named pipes among its files";
+#else
+    ASSERT_EQ(0, mkfifo((dir + "/pipe.png").c_str(), 0600));
+    alarm(20);  // a load that waits for a writer ends the test instead of hanging it
+    const auto start = std::chrono::steady_clock::now();
+    expectRejected(dir + "/pipe.png");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    alarm(0);
+#endif
 }
 
 TEST_F(PngBind, ImagesWhoseTextureWouldPassTheBudgetAreRefusedUnread) {
@@ -301,6 +320,19 @@ TEST_F(PngBind, ImagesWhoseTextureWouldPassTheBudgetAreRefusedUnread) {
     // 128 MiB with its mipmaps.
     ASSERT_TRUE(writePng(dir + "/wide.png", grey8(4097, 4096, 0)));
     expectRejected(dir + "/wide.png");
+}
+
+// The budget holds what one load holds at once. 1500 x 3000 decodes to
+// 13.5 MB and is scaled to a 2048 x 4096 copy of 25.2 MB; its texture takes
+// 25.2 MB more, or 33.6 MB with the whole mipmap chain: 63.9 MB fits the
+// 64 MiB, 72.3 MB does not.
+TEST_F(PngBind, TheBudgetCountsTheWorkingCopiesAndTheWholeMipmapChain) {
+    ASSERT_TRUE(writePng(dir + "/tall.png", grey8(1500, 3000, 7)));
+    EXPECT_NE(pngBind((dir + "/tall.png").c_str(), PNG_NOMIPMAPS, PNG_SOLID, nullptr, GL_CLAMP, GL_NEAREST,
+                      GL_NEAREST),
+              0u);
+    EXPECT_EQ(levelSide(0, GL_TEXTURE_HEIGHT), 4096);
+    expectRejected(dir + "/tall.png");
 }
 
 TEST_F(PngBind, ParametersAndPixelStoreAreAsTheCallerAsked) {

@@ -16,11 +16,13 @@ fail() {
     echo "FAIL $*"
     exit 1
 }
+. "$(dirname "$0")/show_probe.sh"
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "cmake --install"; }
 for f in bin/velmora share/velmora/data/velmora.xm share/velmora/data/ltitre.3ds \
-         share/applications/velmora.desktop share/icons/hicolor/scalable/apps/velmora.svg; do
+         share/applications/velmora.desktop share/icons/hicolor/scalable/apps/velmora.svg \
+         share/doc/velmora/LICENSE share/doc/velmora/THIRD-PARTY-NOTICES.txt; do
     [ -f "$prefix/$f" ] || fail "not installed: $f"
 done
 echo "ok   installed into a fresh prefix"
@@ -30,36 +32,7 @@ cd "$work/elsewhere" || exit 1
 PATH=$prefix/bin:$PATH
 [ "$(command -v velmora)" = "$prefix/bin/velmora" ] || fail "velmora is not the installed command"
 
-# A sanitized build's runtime comes second behind the preloaded probe.
-SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy VELMORA_FRAME_PROBE=$work/frames \
-    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 LD_PRELOAD=$probe \
-    velmora >"$work/out" 2>&1 &
-pid=$!
-# Until 5 probed frames (50 drawn) have a picture of 8 colours or more; loading
-# and a busy machine may take a while.
-for i in $(seq 1200); do
-    kill -0 $pid 2>/dev/null || break
-    drawn=$(awk '$4 >= 8' "$work/frames" 2>/dev/null | wc -l)
-    [ "$drawn" -ge 5 ] && break
-    sleep 0.1
-done
-if kill -0 $pid 2>/dev/null; then
-    kill -TERM $pid
-    wait $pid 2>/dev/null
-else
-    wait $pid 2>/dev/null
-    echo "velmora ended by itself, exit code $?"
-fi
-pid=""
-
-frames=$(wc -l <"$work/frames" 2>/dev/null || echo 0)
-drawn=$(awk '$4 >= 8' "$work/frames" 2>/dev/null | wc -l)
-echo "probed $frames frames, $drawn with 8 colours or more"
-if [ -s "$work/out" ]; then
-    cat "$work/out"
-    fail "the installed show wrote to standard error or output (above)"
-fi
-[ "$drawn" -ge 5 ] || fail "the installed show drew no picture"
+play_probed velmora "$probe" "$work"
 [ -z "$(ls -A "$work/elsewhere")" ] || fail "the show left files in the working folder: $(ls -A "$work/elsewhere")"
 echo "ok   the installed show found its data and drew from another folder"
 

@@ -1,5 +1,9 @@
 // Loading a scene: the path, the camera chosen, the textures registered, the
 // first pose, and the failures shown to the viewer.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
 #include <iterator>
 
@@ -27,11 +31,23 @@ TEST_F(SceneLoad, MissingFileIsReportedWithItsPathAndLeavesNothingToDraw) {
     EXPECT_EQ(win32test::messageBoxes()[0].caption, "Error !");
     EXPECT_EQ(win32test::messageBoxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
 
-    // Every later draw says so again.
+    // The first draw says so; later ones draw nothing and keep quiet, not
+    // one box a frame for the rest of the scene.
     EXPECT_EQ(scene.render(0), 0);
     EXPECT_EQ(scene.render(40), 0);
-    EXPECT_EQ(boxTexts(), (Texts{"Load3ds error : Can't load 3ds file data/ltitre.3ds", "load3ds : No file loaded",
-                                 "load3ds : No file loaded"}));
+    EXPECT_EQ(scene.render(80), 0);
+    EXPECT_EQ(boxTexts(), (Texts{"Load3ds error : Can't load 3ds file data/ltitre.3ds", "load3ds : No file loaded"}));
+}
+
+TEST_F(SceneLoad, NamedPipeInPlaceOfTheFileIsRefusedAtOnce) {
+    ASSERT_EQ(0, mkfifo(dataPath("pipe.3ds").c_str(), 0600));
+    alarm(20);  // a load that waits for a writer ends the test instead of hanging it
+    const auto start = std::chrono::steady_clock::now();
+    Scene scene;
+    EXPECT_EQ(scene.load("pipe.3ds"), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    alarm(0);
+    EXPECT_EQ(boxTexts(), (Texts{"Load3ds error : Can't load 3ds file data/pipe.3ds"}));
 }
 
 TEST_F(SceneLoad, FileThatIsNotA3dsFileIsReported) {

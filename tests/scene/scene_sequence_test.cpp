@@ -1,22 +1,38 @@
 // The scene sequence: its fixed GL state, the seven scenes it loads, and
 // which scene it draws at which time.
 #include <cmath>
+#include <vector>
 
 #include "platform/win32/testing.h"
 #include "scene/scene_sequence_effect.h"
+#include "scene/show_schedule.h"
 #include "tests/scene/scene_fixture.h"
 
 namespace {
 
-const char* const kFiles[7] = {"ltitre.3ds", "add2.3ds", "prepre.3ds", "readd.3ds",
-                               "tunnel.3ds", "nua.3ds",  "eau.3ds"};
+struct Scheduled {
+    const char* file;
+    int ms;
+    int start;
+};
+
+// The show's schedule, each scene with the moment it starts.
+std::vector<Scheduled> schedule() {
+    std::vector<Scheduled> list;
+    int start = 0;
+#define SCHEDULED(file, ms, row) list.push_back({file, ms, start}), start += (ms);
+    SHOW_SCHEDULE(SCHEDULED)
+#undef SCHEDULED
+    return list;
+}
 
 class SceneSequence : public SceneFixture {
 protected:
     // Seven scenes whose camera's x is the frame number, so a drawn scene
     // tells the time it was drawn at.
     void writeScenes(const char* skip = nullptr) {
-        for (const char* name : kFiles) {
+        for (const Scheduled& scene : schedule()) {
+            const char* name = scene.file;
             if (skip && std::string(skip) == name) continue;
             SceneFile f;
             f.camera("Camera01", {0, -100, 0}, {0, 0, 0}, 45);
@@ -85,38 +101,35 @@ TEST_F(SceneSequence, InitSetsTheFixedStateAndLoadsTheSevenScenes) {
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_OFFSET_FILL));
 
     EXPECT_EQ(effect.finalScene, 6);
-    const int durations[7] = {17143, 17143, 17143, 8571, 34286, 19286, 34286};
     int total = 0;
     for (int i = 0; i < 7; i++) {
+        const Scheduled scene = schedule()[i];
         ASSERT_NE(effect.scenes[i], nullptr);
-        EXPECT_NE(effect.scenes[i]->file, nullptr) << kFiles[i];
-        EXPECT_EQ(std::string(effect.scenes[i]->path), std::string(DATA_DIR) + kFiles[i]);
-        EXPECT_EQ(effect.durations[i], durations[i]);
+        EXPECT_NE(effect.scenes[i]->file, nullptr) << scene.file;
+        EXPECT_EQ(std::string(effect.scenes[i]->path), std::string(DATA_DIR) + scene.file);
+        EXPECT_EQ(effect.durations[i], scene.ms);
         total += effect.durations[i];
     }
-    EXPECT_EQ(total, 147858);
+    EXPECT_EQ(total, SHOW_LENGTH_MS);
     EXPECT_TRUE(boxTexts().empty());
 }
 
 TEST_F(SceneSequence, EachMomentDrawsOneSceneAtItsOwnTime) {
     writeScenes();
     effect.init();
-    const int firstSix = 17143 * 3 + 8571 + 34286 + 19286;  // 113572
-    const struct {
+    const std::vector<Scheduled> show = schedule();
+    struct Case {
         int elapsed, slot, sceneMs;
-    } cases[] = {
-        {0, 0, 0},
-        {17142, 0, 17142},
-        {17143, 1, 0},
-        {34286, 2, 0},
-        {51429, 3, 0},
-        {60000, 4, 0},
-        {firstSix - 1, 5, 19285},
-        {firstSix, 6, 0},
-        {147858, 6, 34286},
-        {147900, 6, 147900 - firstSix},
-        {499999, 6, 499999 - firstSix},
     };
+    std::vector<Case> cases;
+    for (int i = 0; i < 7; i++) {
+        cases.push_back({show[i].start, i, 0});
+        cases.push_back({show[i].start + show[i].ms - 1, i, show[i].ms - 1});
+    }
+    // The last scene goes on past the show's end.
+    const int last = show[6].start;
+    cases.push_back({SHOW_LENGTH_MS, 6, SHOW_LENGTH_MS - last});
+    cases.push_back({499999, 6, 499999 - last});
     for (const auto& c : cases) {
         int sceneMs = -1;
         EXPECT_EQ(drawnAt(c.elapsed, &sceneMs), c.slot) << c.elapsed;
@@ -124,23 +137,25 @@ TEST_F(SceneSequence, EachMomentDrawsOneSceneAtItsOwnTime) {
     }
     // The entry's start does not move the schedule.
     int sceneMs = -1;
-    EXPECT_EQ(drawnAt(17143, &sceneMs, 5000), 1);
+    EXPECT_EQ(drawnAt(show[1].start, &sceneMs, 5000), 1);
     EXPECT_EQ(sceneMs, 0);
     EXPECT_TRUE(boxTexts().empty());
 }
 
 TEST_F(SceneSequence, SceneThatFailedToLoadKeepsItsSlot) {
-    writeScenes("readd.3ds");
+    const Scheduled refused = schedule()[3];
+    writeScenes(refused.file);
     EXPECT_EQ(effect.init(), 1);
-    EXPECT_EQ(boxTexts(), (std::vector<std::string>{"Load3ds error : Can't load 3ds file data/readd.3ds"}));
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{std::string("Load3ds error : Can't load 3ds file data/") + refused.file}));
     ASSERT_NE(effect.scenes[3], nullptr);
     EXPECT_EQ(effect.scenes[3]->file, nullptr);
-    EXPECT_EQ(effect.durations[3], 8571);
+    EXPECT_EQ(effect.durations[3], refused.ms);
 
     int sceneMs = -1;
-    EXPECT_EQ(drawnAt(51429 + 100, &sceneMs), -1);
+    EXPECT_EQ(drawnAt(refused.start + 100, &sceneMs), -1);
     EXPECT_EQ(boxTexts().back(), "load3ds : No file loaded");
-    EXPECT_EQ(drawnAt(60000, &sceneMs), 4);
+    EXPECT_EQ(drawnAt(refused.start + 200, &sceneMs), -1);
+    EXPECT_EQ(drawnAt(refused.start + refused.ms, &sceneMs), 4);
     EXPECT_EQ(sceneMs, 0);
     EXPECT_EQ(boxTexts().size(), 2u);
 }

@@ -272,7 +272,9 @@ TEST_F(ShowFiles, TexturesArePowerOfTwoRgbImages) {
 // node "Camera01", enough triangles and images, and no face drawn with an
 // image left bound by another mesh; the registry's slots suffice for all.
 TEST_F(ShowFiles, EveryScenePlaysWithItsCameraAndEnoughDetail) {
-    const char* order[] = {"ltitre.3ds", "add2.3ds", "prepre.3ds", "readd.3ds", "tunnel.3ds", "nua.3ds", "eau.3ds"};
+#define SCHEDULED_FILE(file, ms, row) file,
+    const char* order[] = {SHOW_SCHEDULE(SCHEDULED_FILE)};
+#undef SCHEDULED_FILE
     ASSERT_EQ(showScenes().size(), 7u);
     int slots = 0;
     for (size_t i = 0; i < 7; i++) {

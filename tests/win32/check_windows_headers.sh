@@ -57,6 +57,9 @@ check="$stand_ins/api_check.cpp"
     done
     echo 'static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "pfd");'
     echo 'static_assert(offsetof(DEVMODEA, dmReserved2) + sizeof(DWORD) == 148, "devmode");'
+    # The size the demo puts in dmSize, against the real record's layout.
+    echo '#include "app/display_settings.h"'
+    echo 'static_assert(DEVMODE_RECORD_SIZE == offsetof(DEVMODEA, dmReserved2) + sizeof(DWORD), "dmSize");'
 } > "$check"
 if $cxx -std=c++17 -fsyntax-only -Wno-attributes -I"$src" "$check"; then
     echo "ok   platform/win32/win32_api.h matches the Windows headers"

@@ -3,8 +3,12 @@
 
 #include <GL/gl.h>
 
-#include <cstring>
+#include <SDL.h>
 
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/internal.h"
 #include "platform/win32/testing.h"
 #include "platform/win32/win32_api.h"
 #include "tests/win32/mode_request.h"
@@ -126,6 +130,47 @@ TEST_F(WglContext, FullScreenPictureKeepsItsOwnSizeAcrossSwaps) {
         EXPECT_FLOAT_EQ(1.0f, clear[0]);
         EXPECT_EQ(GL_NO_ERROR, glGetError());
     }
+}
+
+// What the desktop shows: the picture scaled to its height, its aspect kept,
+// black on both sides. Read back from the window's own framebuffer after the
+// swap, where the scaled picture went.
+TEST_F(WglContext, FullScreenPictureIsScaledToTheDesktopWithBlackBesideIt) {
+    DEVMODEA mode = modeRequest(320, 480, 16);
+    ASSERT_EQ(DISP_CHANGE_SUCCESSFUL, ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN));
+    HWND w = window(WS_POPUP, 320, 480);
+    ShowWindow(w, SW_SHOW);
+    HDC dc = nullptr;
+    ASSERT_NE(nullptr, currentContext(w, &dc));
+    int desktopW = 0, desktopH = 0;
+    SDL_GL_GetDrawableSize(w->sdl, &desktopW, &desktopH);
+    ASSERT_GT(desktopW * 480, desktopH * 320) << "the desktop must be wider than the picture";
+
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ASSERT_TRUE(SwapBuffers(dc));
+    auto bindFramebuffer = reinterpret_cast<void (*)(GLenum, GLuint)>(SDL_GL_GetProcAddress("glBindFramebuffer"));
+    ASSERT_NE(nullptr, bindFramebuffer);
+    bindFramebuffer(GL_FRAMEBUFFER, 0);
+    glReadBuffer(GL_FRONT);
+    std::vector<unsigned char> row(static_cast<size_t>(desktopW) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, desktopH / 2, desktopW, 1, GL_RGB, GL_UNSIGNED_BYTE, row.data());
+    int firstRed = -1, lastRed = -1;
+    for (int x = 0; x < desktopW; ++x) {
+        const bool red = row[x * 3] > 200 && row[x * 3 + 1] < 50;
+        const bool black = row[x * 3] < 20 && row[x * 3 + 1] < 20 && row[x * 3 + 2] < 20;
+        ASSERT_TRUE(red || black) << "x " << x;
+        if (red && firstRed < 0) firstRed = x;
+        if (red) lastRed = x;
+    }
+    // 320:480 at the desktop's height, centred.
+    const int shown = desktopH * 320 / 480;
+    EXPECT_NEAR(shown, lastRed - firstRed + 1, 2);
+    EXPECT_NEAR((desktopW - shown) / 2, firstRed, 2);
+    unsigned char top[3] = {0, 0, 0};
+    glReadPixels(desktopW / 2, desktopH - 1, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, top);
+    EXPECT_GT(top[0], 200) << "the picture fills the desktop's height";
 }
 
 TEST_F(WglContext, FaultsMakeEachStepFail) {

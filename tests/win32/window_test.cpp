@@ -1,10 +1,12 @@
 // The Win32 layer's windows, messages and display modes, headless.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <time.h>
 
 #include <cstring>
 #include <vector>
 
+#include "platform/host/clock.h"
 #include "platform/win32/internal.h"
 #include "platform/win32/testing.h"
 #include "platform/win32/win32_api.h"
@@ -161,7 +163,7 @@ TEST_F(Win32Layer, InterruptAndTerminateSignalsCloseEveryWindowOnce) {
 TEST_F(Win32Layer, AltF4IsACloseCommand) {
     HWND w = makeWindow();
     g_seen.clear();
-    DefWindowProcA(w, WM_SYSKEYDOWN, VK_F4, 1 | (1L << 29));
+    DefWindowProcA(w, WM_SYSKEYDOWN, VK_F4, MAKELPARAM(1, KF_ALTDOWN));
     ASSERT_GE(g_seen.size(), 2u);
     EXPECT_EQ(WM_SYSCOMMAND, g_seen[0].message);
     EXPECT_EQ(static_cast<WPARAM>(SC_CLOSE), g_seen[0].wParam);
@@ -255,12 +257,20 @@ TEST_F(Win32Layer, CursorCountsLikeWindows) {
 }
 
 TEST_F(Win32Layer, ClockIsSettableAndOtherwiseMovesForward) {
-    win32test::setClock(0xFFFFFFFFu);
+    hostclock::drive(0xFFFFFFFFu);
     EXPECT_EQ(0xFFFFFFFFu, timeGetTime());
-    win32test::releaseClock();
-    DWORD a = timeGetTime();
-    DWORD b = timeGetTime();
-    EXPECT_LE(static_cast<DWORD>(b - a), 1000u);
+    hostclock::release();
+    // Released, it is the monotonic clock's milliseconds cut to 32 bits:
+    // bracketed by readings of that clock taken around it.
+    auto monotonicMs = [] {
+        timespec ts;
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
+    };
+    const DWORD before = monotonicMs();
+    const DWORD now = timeGetTime();
+    const DWORD after = monotonicMs();
+    EXPECT_LE(static_cast<DWORD>(now - before), static_cast<DWORD>(after - before));
 }
 
 TEST_F(Win32Layer, MessageBoxesAreCapturedOrWrittenToStandardError) {

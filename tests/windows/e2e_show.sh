@@ -1,7 +1,7 @@
 #!/bin/sh
 # The release archive under Wine, as a Windows user meets it, unpacked into a
 # folder whose name has spaces, on its own virtual X server:
-#   e2e_show.sh BUILD_DIR DISPLAY_NUMBER CASE WORK_DIR
+#   e2e_show.sh BUILD_DIR DISPLAY_NUMBER CASE WORK_DIR ARCHIVE
 # CASE is one of
 #   window               the dialog, Go in a 640 x 480 window, two frames of
 #                        two scenes, sound written, Esc ends it with exit 0
@@ -10,6 +10,9 @@
 #   no_sound             no sound device: two error boxes, then the dialog, and
 #                        Go ends the run cleanly with exit 0
 #   full_screen_refused  no 640 x 480 mode at all: a box says so, exit 0
+#   elsewhere            started by its full path from C:\, as a shortcut with
+#                        another "Start in" folder does: it finds the data
+#                        beside it, with no error box, and draws the show
 # Screenshots are left in WORK_DIR.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -18,17 +21,19 @@ build=$1
 display=$2
 case=$3
 work=$4
+zip=$5
 
 fail() {
     echo "FAIL ($case): $*" >&2
     exit 1
 }
 
+skip_unless_32bit_runs
 rm -rf "$work"
 mkdir -p "$work"
 folder="$work/Velmora show folder"
 mkdir -p "$folder"
-(cd "$folder" && cmake -E tar xf "$build/velmora-win32.zip") || fail "cannot unpack the archive"
+(cd "$folder" && cmake -E tar xf "$zip") || fail "cannot unpack the archive"
 [ -f "$folder/velmora.exe" ] && [ -f "$folder/data/velmora.xm" ] || fail "the archive lacks velmora.exe or data"
 
 screen=1024x768x24
@@ -59,8 +64,13 @@ no_sound) export SDL_AUDIODRIVER=no-such-driver ;;
 *) export SDL_AUDIODRIVER=dummy ;;
 esac
 
-cd "$folder"
-wine velmora.exe >"$work/wine.log" 2>&1 &
+if [ "$case" = elsewhere ]; then
+    cd "$WINEPREFIX/drive_c"
+    wine "$(winepath -w "$folder/velmora.exe")" >"$work/wine.log" 2>&1 &
+else
+    cd "$folder"
+    wine velmora.exe >"$work/wine.log" 2>&1 &
+fi
 pid=$!
 
 # The error boxes of a missing sound device come before the dialog.
@@ -79,14 +89,17 @@ if [ "$case" = no_sound ]; then
     done
 fi
 
-dialog=$(wait_window "Velmora by Zorv !" 60) || fail "the start-up dialog did not appear"
+dialog=$(wait_window "Velmora by Zorv !" 60) || {
+    xdotool search --name "^ERROR!\$" >/dev/null 2>&1 && { shot error_box.png; fail "an error box came instead of the start-up dialog (error_box.png)"; }
+    fail "the start-up dialog did not appear"
+}
 sleep 0.5
 shot dialog.png
 focus_window "$dialog"
 
 # Full screen is marked at start; a window needs it unmarked.
 case $case in
-window | no_sound)
+window | no_sound | elsewhere)
     # Focus starts on Go; the tab order is Go, Quit, Full Screen.
     xdotool key Tab Tab space
     sleep 0.3
@@ -144,6 +157,24 @@ left_alone)
     echo "ended by itself $took s after Go, exit code $status"
     [ "$status" -eq 0 ] || fail "exit code $status"
     [ "$took" -ge 147 ] && [ "$took" -le 180 ] || fail "ended $took s after Go, not near 148 s"
+    ;;
+elsewhere)
+    # Without its data the song's box would have come before the dialog, and
+    # a box for each scene comes after Go.
+    main=$(wait_window "Velmora by Zorv!" 60) || fail "no show window after Go"
+    sleep 8
+    box=$(xdotool search --name "^(Error !|ERROR!)\$" 2>/dev/null | head -n 1)
+    [ -z "$box" ] || { shot error_box.png; fail "an error box appeared (error_box.png)"; }
+    import -display "$DISPLAY" -window "$main" "$work/frame_8s.png"
+    mean=$(convert "$work/frame_8s.png" -colorspace gray -format "%[fx:int(mean*255)]" info:)
+    echo "frame_8s: mean grey $mean"
+    [ "$mean" -ge 10 ] || fail "frame_8s is black"
+    focus_window "$main"
+    xdotool key Escape
+    wait_exit "$pid" 30 || fail "Esc did not end the show"
+    pid=""
+    [ "$status" -eq 0 ] || fail "exit code $status after Esc"
+    echo "started from C:\\: found its data beside it, drew the show, exit 0"
     ;;
 no_sound)
     wait_exit "$pid" 60 || fail "the run did not end after Go"

@@ -1,6 +1,20 @@
 # Shared by the Wine test scripts (sourced): the tests' Wine prefix and a
 # virtual X server on a fixed display number.
 
+# Ends the calling test as skipped (exit 77, each Wine test's skip code) when
+# this machine runs no 32-bit programs at all, as some kernels are built: the
+# Wine loader is one, so nothing under Wine could run. Other failures of the
+# loader are left to show themselves in the test.
+skip_unless_32bit_runs() {
+    probe=$(wine --version 2>&1) && return 0
+    case $probe in
+    *"Exec format error"*)
+        echo "SKIP: this machine runs no 32-bit programs, so nothing runs under Wine ($(echo "$probe" | tail -n 1))"
+        exit 77
+        ;;
+    esac
+}
+
 # The prefix lives in the build folder; quiet, and no .NET or browser prompts.
 wine_env() {  # build folder
     export WINEPREFIX="$1/wine/prefix"

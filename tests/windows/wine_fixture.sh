@@ -9,6 +9,7 @@ build=$1
 display=$2
 pid_file=$build/wine/xvfb.pid
 wine_env "$build"
+[ "$3" = stop ] || skip_unless_32bit_runs
 
 stop_server() {
     if [ -f "$pid_file" ]; then
@@ -25,7 +26,11 @@ start)
     echo $xvfb_pid > "$pid_file"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "making the Wine prefix $WINEPREFIX"
-        wineboot -i >/dev/null 2>&1
+        if ! wineboot -i >"$build/wine/wineboot.log" 2>&1; then
+            echo "wineboot could not make the prefix; it said:" >&2
+            cat "$build/wine/wineboot.log" >&2
+            exit 1
+        fi
     fi
     wineserver -w
     ;;

@@ -14,8 +14,11 @@ const Vec3 kPrism{0, 700, 420};
 // units and the image spans its height. Towers stand turned a quarter of a
 // right angle to the streets, so that neither of the two sides a viewer sees
 // lies along the line of sight, where the viewer's light would leave it black.
-MeshData tower(float width, float height, float bevel) {
-    MeshData t("Windows");
+// The image repeats every 1400 units of height, so floors are alike on
+// towers of any height, with the neon trim at the top.
+MeshData tower(const char* material, float width, float height, float bevel) {
+    MeshData t(material);
+    const float storey = height / 1400.0f;
     float h = width / 2, in = h - bevel;
     const Vec3 corner[8] = {{in, -h, 0}, {h, -in, 0}, {h, in, 0}, {in, h, 0},
                             {-in, h, 0}, {-h, in, 0}, {-h, -in, 0}, {-in, -h, 0}};
@@ -24,7 +27,8 @@ MeshData tower(float width, float height, float bevel) {
         Vec3 a = corner[i], b = corner[(i + 1) % 8];
         float along = length(b - a) / 100.0f;
         int p = t.addPoint(a + Vec3{0, 0, height / 2}, {u, 0}), q = t.addPoint(b + Vec3{0, 0, height / 2}, {u + along, 0});
-        int r = t.addPoint(b - Vec3{0, 0, height / 2}, {u + along, 1}), w = t.addPoint(a - Vec3{0, 0, height / 2}, {u, 1});
+        int r = t.addPoint(b - Vec3{0, 0, height / 2}, {u + along, storey}),
+            w = t.addPoint(a - Vec3{0, 0, height / 2}, {u, storey});
         Vec3 out = (a + b) * 0.5f;
         t.addFaceFacing(p, q, r, out);
         t.addFaceFacing(p, r, w, out);
@@ -65,6 +69,9 @@ void buildCity(SceneBuilder& s) {
     s.material("Street", "pavement.png", 0.5f);
     s.material("Beam", "beam.png", 0.5f);
     s.material("Windows", "windows.png");
+    s.material("Ribbons", "ribbons.png");
+    s.material("Offices", "offices.png");
+    s.material("Roof", "roof.png");
     s.material("Skyline", "skyline.png");
     s.material("Prism", "prism.png");
     s.material("Beacon", "beacon.png", 0.5f);
@@ -108,22 +115,43 @@ void buildCity(SceneBuilder& s) {
         s.turn(light, sweep);
     }
 
-    MeshData near("Windows"), far("Windows");
+    MeshData near("Windows"), far("Windows"), roofs("Roof");
     MeshData beaconsA("Beacon"), beaconsB("Beacon");
     Scatter scatter(77u);
+    const char* facades[3] = {"Windows", "Ribbons", "Offices"};
     for (int side = -1; side <= 1; side += 2)
         for (int k = 0; k < 7; k++)
             for (int row = -9; row <= 10; row++) {
                 float x = side * (340.0f + 300.0f * k), y = 300.0f * row;
                 bool plaza = y > 150 && y < 1250 && k < 4;
-                float h = scatter.between(280, 1300) * (k < 3 ? 1.0f : 0.7f);
+                // Mostly middling, a few low, now and then one far taller.
+                float pickHeight = scatter.next();
+                float h = (pickHeight < 0.2f ? scatter.between(200, 400)
+                           : pickHeight < 0.88f ? scatter.between(450, 1100)
+                                                 : scatter.between(1400, 2000)) *
+                          (k < 3 ? 1.0f : 0.7f);
                 float w = scatter.between(150, 230);
+                const char* facade = facades[static_cast<int>(scatter.next() * 2.999f)];
                 if (plaza) continue;
-                (k < 3 ? near : far).append(tower(w, h, k < 3 ? w * 0.1f : 0.0f), Vec3{x, y, h / 2});
-                // Near towers often step back into a narrower crown.
-                if (k < 3 && scatter.next() < 0.45f) {
+                (k < 3 ? near : far).append(tower(facade, w, h, k < 3 ? w * 0.1f : 0.0f), Vec3{x, y, h / 2});
+                // Near towers often step back into a narrower crown, or end
+                // in a pointed roof; the tallest carry a mast.
+                float roofType = scatter.next();
+                if (k < 3 && roofType < 0.35f) {
                     float top = scatter.between(0.12f, 0.3f) * h;
-                    near.append(tower(w * 0.62f, top, w * 0.08f), Vec3{x, y, h + top / 2});
+                    near.append(tower(facade, w * 0.62f, top, w * 0.08f), Vec3{x, y, h + top / 2});
+                    h += top;
+                } else if (k < 3 && roofType < 0.6f) {
+                    float peak = scatter.between(0.5f, 1.1f) * w;
+                    MeshData cap = lathe("Roof", {{0, peak}, {w * 0.54f, 0}}, 8);
+                    cap.rotateZ(kPi / 8);
+                    roofs.append(cap, Vec3{x, y, h});
+                    h += peak * 0.7f;
+                }
+                if (h > 1300 && k < 3) {
+                    MeshData mast = chamferBox("Roof", Vec3{10, 10, 220}, 2);
+                    roofs.append(mast, Vec3{x, y, h + 110});
+                    h += 220;
                 }
                 if (h > 1000 && k < 5) {
                     MeshData light = glowCross("Beacon", 60);
@@ -132,6 +160,7 @@ void buildCity(SceneBuilder& s) {
             }
     near.lightGain = 1.7f;
     far.lightGain = 1.7f;
+    roofs.lightGain = 1.7f;
     // Light trails of traffic down the avenue and the cross streets, and a
     // row of lamps along the avenue; the trails creep on through the scene.
     MeshData trails("Trail"), lamps("Lamp");
@@ -162,6 +191,7 @@ void buildCity(SceneBuilder& s) {
     s.move(trailNode, {{0, kOrigin}, {end, {0, 700, 0}}});
     s.object("BLamps", lamps, kOrigin);
     s.object("Towers", near, kOrigin);
+    s.object("TowerRoofs", roofs, kOrigin);
     s.object("TowersFar", far, kOrigin);
     s.object("Skyline", skyline("Skyline", 6800, 140, 11u), kOrigin);
 

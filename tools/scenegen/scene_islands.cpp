@@ -30,7 +30,7 @@ MeshData island(float r, unsigned seed, int segments) {
                           segments, 2);
     isle.append(rock, kOrigin);
     isle.roughen(0.09f * r, 0.3f * r, seed);
-    isle.lightGain = 2.6f;
+    isle.lightGain = 1.5f;
     return isle;
 }
 
@@ -44,7 +44,7 @@ MeshData trees(const Isle& isle, int count, unsigned seed) {
         MeshData fir = lathe("Fir", {{0, h}, {h * 0.28f, h * 0.25f}, {h * 0.06f, 0}, {0, 0}}, 8);
         forest.append(fir, Vec3{std::cos(a) * d, std::sin(a) * d, 0.04f * isle.radius});
     }
-    forest.lightGain = 2.4f;
+    forest.lightGain = 1.6f;
     return forest;
 }
 
@@ -56,6 +56,7 @@ void buildIslands(SceneBuilder& s) {
     s.material("Sky", "daysky.png", 0.5f);
     s.material("Sun", "sunglow.png", 0.5f);
     s.material("Clouds", "clouds.png", 0.5f);
+    s.material("CloudEdge", "cloudedge.png", 0.5f);
     s.material("Falls", "falls.png", 0.5f);
     s.material("Grass", "grass.png");
     s.material("Cliff", "cliff.png");
@@ -65,6 +66,7 @@ void buildIslands(SceneBuilder& s) {
     s.material("Glow", "orbglow.png", 0.5f);
     s.material("Burst", "burst.png", 0.5f);
     s.material("Mote", "mote.png", 0.5f);
+    s.material("Black", "black.png");
 
     Path camera({{0, {-2700, -3900, 900}},
                  {50, {-1350, -2450, 330}},
@@ -82,14 +84,25 @@ void buildIslands(SceneBuilder& s) {
     const Vec3 sunAt{3800, 8200, 1000};
     Lib3dsNode* sun = s.object("BSun", sprite("Sun", 2600, 2600), sunAt);
     s.turn(sun, facing(end, 8, [sunAt](float) { return sunAt; }, camera));
-    // The cloud sea bends up towards the horizon, so that it meets the sky
-    // from whatever height the camera looks.
-    MeshData sea = heightField("Clouds", 38000, 38000, 24, 10, [](float x, float y) {
-        float d = std::sqrt(x * x + y * y) / 19000;
-        return 1500 * d * d;
-    });
+    // The cloud sea: a disc of clouds, and round it a ring that rises gently
+    // towards the horizon and fades from the clouds' distant colour to
+    // nothing, into the haze the sky keeps below the horizon. Both inside
+    // the sky, built on the same circle, so nothing overlaps or gapes.
+    const int segments = 96;
+    const float inner = 6000, outer = 9200;
+    MeshData sea = annulus("Clouds", 0, inner, segments, 24);
+    for (size_t i = 0; i < sea.points.size(); i++)  // the image laid flat, not wrapped round
+        sea.texels[i] = Uv{sea.points[i].x / 3800.0f, sea.points[i].y / 3800.0f};
+    MeshData rim = annulus("CloudEdge", inner, outer, segments, 8, 12);
+    for (size_t i = 0; i < rim.points.size(); i++) {
+        Vec3& p = rim.points[i];
+        float t = (length(p) - inner) / (outer - inner);
+        p.z = 1500 * t * t;
+        rim.texels[i].v = 0.02f + 0.96f * t;  // off the image's wrapping edge rows
+    }
+    sea.append(rim, kOrigin);
     Lib3dsNode* clouds = s.object("CClouds", sea, Vec3{0, 0, -1100});
-    s.move(clouds, {{0, {0, 0, -1100}}, {end, {900, 300, -1100}}});
+    s.move(clouds, {{0, {0, 0, -1100}}, {end, {300, 100, -1100}}});
     // Two falls off the big island's rim, into the clouds.
     for (int i = 0; i < 2; i++) {
         float a = i ? 2.3f : 3.6f;
@@ -118,7 +131,7 @@ void buildIslands(SceneBuilder& s) {
         stone.rotateZ(a);
         henge.append(stone, Vec3{std::cos(a) * 260, std::sin(a) * 260, 150});
     }
-    henge.lightGain = 2.2f;
+    henge.lightGain = 1.6f;
     s.object("Henge", henge, kOrigin, mainIsle);
 
     // The orb throbs on the kick: the first and the eleventh row of each
@@ -147,5 +160,19 @@ void buildIslands(SceneBuilder& s) {
     s.move(moteNode, {{0, kOrigin}, {end, {0, 0, 260}}});
     s.turn(moteNode, spin(0, end, kUp, 0.25f));
     s.resize(moteNode, pulses(end, everyRows(0, rows, kBarRows), Vec3{1, 1, 1}, Vec3{1.08f, 1.08f, 1.3f}, 5));
-    flare(s, "zCrash", "Burst", [camera](float) { return camera(0) + Vec3{-300, 1500, 500}; }, camera, 2200, {0}, 6);
+    // The cut's flash, in the middle of the view where the iris first opens.
+    const Vec3 flashAt = camera(0) + normalized(target(0) - camera(0)) * 1500.0f;
+    flare(s, "zCrash", "Burst", [flashAt](float) { return flashAt; }, camera, 2200, {0}, 6);
+
+    // Coming from the dark tunnel, the bright sky opens from the middle of
+    // the view over the first second: a black iris close before the camera,
+    // drawn last, whose hole widens until it is out of sight.
+    MeshData iris = annulus("Black", 1, 2000, 48, 1);
+    iris.rotateX(kPi / 2);
+    Track irisAt = [&camera, &target](float f) { return camera(f) + normalized(target(f) - camera(f)) * 30.0f; };
+    Lib3dsNode* irisNode = s.object("~Iris", iris, irisAt(0));
+    s.move(irisNode, sampled(end, 2, irisAt));
+    s.turn(irisNode, facing(end, 2, irisAt, camera));
+    s.resize(irisNode, eased<PositionKey>({{0, {7, 7, 7}}, {10, {30, 30, 30}}, {12, {1000, 1000, 1000}},
+                                           {end, {1000, 1000, 1000}}}));
 }

@@ -67,17 +67,19 @@ void buildPlanet(SceneBuilder& s) {
 
     MeshData planet = sphere("Bands", kRadius, 56, 28, Facing::Outside);
     planet.rotateX(kTilt);
-    planet.lightGain = 2.2f;
+    // Lit a little above plain, so the side away from the light and the
+    // limbs shade off as they do on the moon, lit the same way.
+    planet.lightGain = 1.25f;
     s.turn(s.object("Planet", planet, kOrigin), spin(0, end, tilted(kUp), 0.08f));
     // The moon crosses in front of the planet; a small one circles far out.
-    MeshData moon = sphere("Moon", 170, 32, 16, Facing::Outside);
-    moon.lightGain = 2.0f;
+    MeshData moon = sphere("Moon", 170, 64, 32, Facing::Outside);
+    moon.lightGain = 1.35f;
     Path moonPath({{0, {-2300, -700, 600}}, {static_cast<float>(end), {300, -1500, 150}}});
     Lib3dsNode* moonNode = s.object("Moon", moon, moonPath(0));
     s.move(moonNode, sampled(end, 4, moonPath));
     s.turn(moonNode, spin(0, end, kUp, 0.2f));
-    MeshData pebble = sphere("Moon", 80, 24, 12, Facing::Outside);
-    pebble.lightGain = 2.0f;
+    MeshData pebble = sphere("Moon", 80, 32, 16, Facing::Outside);
+    pebble.lightGain = 1.35f;
     Lib3dsNode* pebbleNode = s.object("Moonlet", pebble, Vec3{3000, 1200, -300});
     s.move(pebbleNode, sampled(end, 4, [end](float f) {
         float a = 0.4f + 0.5f * f / end;
@@ -85,7 +87,8 @@ void buildPlanet(SceneBuilder& s) {
     }));
 
     Track planetAt = [](float) { return kOrigin; };
-    Lib3dsNode* atmo = s.object("zAtmo", halo("Atmo", kRadius * 0.86f, kRadius * 1.3f, 96), kOrigin);
+    // Drawn before the solids, so the moon passing in front covers it.
+    Lib3dsNode* atmo = s.object("BAtmo", halo("Atmo", kRadius * 0.86f, kRadius * 1.3f, 96), kOrigin);
     s.turn(atmo, facing(end, 2, planetAt, camera));
     s.object("zRingNear", ringHalf("Rings", false, bearing), kOrigin);
     flare(s, "zCrash", "Burst", [](float) { return Vec3{-500, -600, 900}; }, camera, 2400, {0}, 6);

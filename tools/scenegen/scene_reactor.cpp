@@ -1,6 +1,7 @@
 // The reactor: a plasma core in a gimballed gyroscope of gold rings, with
-// marble satellites riding an orbit, over a polar grid under a nebula. The
-// core throbs on every beat, the gimbals snap round on the bars.
+// marble crystals riding an orbit, over a polar grid under a nebula. The
+// core throbs on every beat, the gimbals snap round on the bars and flip on
+// the snares, and the camera dives in through the orbit and out again.
 #include <algorithm>
 #include <cmath>
 
@@ -29,7 +30,7 @@ void buildReactor(SceneBuilder& s) {
     Track camera = [end](float f) {
         float t = f / end;
         float a = -kPi * 0.62f + kTwoPi * 0.6f * t;
-        float r = 1650 - 700 * smoothStep(t / 0.55f) + 450 * smoothStep((t - 0.6f) / 0.4f);
+        float r = 1650 - 1180 * smoothStep(t / 0.5f) + 950 * smoothStep((t - 0.6f) / 0.4f);
         return Vec3{std::cos(a) * r, std::sin(a) * r, 950 - 720 * std::sin(kPi * std::min(t / 0.8f, 1.0f)) + 300 * t};
     };
     Track target = [end](float f) {
@@ -40,6 +41,8 @@ void buildReactor(SceneBuilder& s) {
     s.cameraPath(sampled(end, 4, camera));
     s.targetPath(sampled(end, 4, target));
     s.roll({{0, -0.08f}, {86, 0.06f}, {end, -0.03f}});
+    // The view punches wider on each snare.
+    s.fov(fovPunches(end, everyRows(4, rows, kBarRows / 2), 52, 57, 3));
     s.light("Omni01", Vec3{-1500, -1500, 2000});
 
     s.turn(s.object("ASky", dome("Nebula", 9500, 48, 16, 0.15f, 2), kOrigin), spin(0, end, kUp, -0.04f));
@@ -59,10 +62,10 @@ void buildReactor(SceneBuilder& s) {
         MeshData ring = torus("Gold", radius[i], thickness[i], 56, 8);
         if (i == 1) ring.rotateX(kPi / 2);
         if (i == 2) ring.rotateY(kPi / 2);
-        ring.lightGain = 1.7f;
+        ring.lightGain = 1.45f;
         Lib3dsNode* node = s.object(numbered("Gyro", i + 1).c_str(), ring, parent ? kOrigin : kCore, parent);
         if (i == 0) s.turn(node, kicks(end, everyRows(0, rows, kBarRows), kUp, kPi / 2, 3));
-        if (i == 1) s.turn(node, spin(0, end, Vec3{1, 0, 0}, 1.5f));
+        if (i == 1) s.turn(node, kicks(end, everyRows(4, rows, kBarRows / 2), Vec3{1, 0, 0}, kPi / 2, 2));
         if (i == 2) s.turn(node, kicks(end, everyRows(8, rows, kBarRows), Vec3{0, 1, 0}, -kPi / 2, 3));
         parent = node;
     }
@@ -77,7 +80,8 @@ void buildReactor(SceneBuilder& s) {
     s.turn(orbit, spin(0, end, Vec3{0, -std::sin(tilt), std::cos(tilt)}, -0.5f));
     for (int i = 0; i < 6; i++) {
         float a = kTwoPi * i / 6;
-        MeshData cube = roundedBox("Marble", Vec3{90, 90, 90}, 14);
+        // A crystal: a six-sided double point, long along its spin.
+        MeshData cube = lathe("Marble", {{0, 95}, {48, 10}, {48, -10}, {0, -95}}, 6);
         cube.lightGain = 1.5f;
         Vec3 at{std::cos(a) * orbitRadius, std::sin(a) * orbitRadius * std::cos(tilt),
                 std::sin(a) * orbitRadius * std::sin(tilt)};
@@ -88,7 +92,9 @@ void buildReactor(SceneBuilder& s) {
     }
 
     Track coreAt = [](float) { return kCore; };
-    Lib3dsNode* rim = s.object("zRim", halo("Rim", kCoreRadius * 0.8f, kCoreRadius * 1.7f, 48), kCore);
+    // Behind the solids: the rings crossing in front cover it, rather than
+    // burn to white under it when the camera is close.
+    Lib3dsNode* rim = s.object("BRim", halo("Rim", kCoreRadius * 0.8f, kCoreRadius * 1.7f, 48), kCore);
     s.turn(rim, facing(end, 2, coreAt, camera));
     s.resize(rim, pulses(end, everyRows(0, rows, kBeatRows), Vec3{1, 1, 1}, Vec3{1.25f, 1.25f, 1.25f}, 3));
     flare(s, "zCrash", "Burst", coreAt, camera, 2200, {0}, 6);

@@ -13,6 +13,30 @@ const int kFinalHitRow = score::kFinalHit - score::kCuts[6];
 const int kRingRows[3] = {64, 128, 192};
 const Vec3 kRings[3] = {{-150, -2000, 240}, {150, -200, 240}, {0, 1400, 240}};
 const Vec3 kTitleAt{0, 4200, 0};
+// The climax's last six bars, and where the name starts to drop.
+const int kClimaxRow = 192, kNameRow = 256;
+
+// A firework: sparks on two shells about its middle, each with a streak
+// back towards the middle, flattened in depth so that from the water it
+// reads as a full disc facing the camera (which looks along +y).
+MeshData firework(const char* material, float radius, unsigned seed) {
+    MeshData burst(material);
+    Scatter spray(seed);
+    for (int p = 0; p < 120; p++) {
+        float shell = p % 3 == 0 ? 0.6f : 1.0f;
+        float z = spray.between(-1, 1), a = spray.between(0, kTwoPi), r = std::sqrt(1 - z * z);
+        Vec3 dir = normalized(Vec3{std::cos(a) * r, std::sin(a) * r * 0.3f, z});
+        Vec3 tip = dir * (radius * shell * spray.between(0.85f, 1.05f));
+        burst.append(glowCross(material, spray.between(60, 95) * shell), tip);
+        Vec3 side = normalized(cross(dir, Vec3{0, 1, 0})) * (9.0f * shell);
+        Vec3 tail = tip * 0.45f;
+        int q0 = burst.addPoint(tail - side, {0, 0}), q1 = burst.addPoint(tail + side, {1, 0});
+        int q2 = burst.addPoint(tip + side, {1, 1}), q3 = burst.addPoint(tip - side, {0, 1});
+        burst.addFaceFacing(q0, q1, q2, Vec3{0, -1, 0});
+        burst.addFaceFacing(q0, q2, q3, Vec3{0, -1, 0});
+    }
+    return burst;
+}
 
 }  // namespace
 
@@ -24,7 +48,7 @@ void buildSea(SceneBuilder& s) {
     s.material("Sea", "sea.png", 0.5f);
     s.material("Glitter", "glitter.png", 0.5f);
     s.material("Rock", "seastone.png");
-    s.material("Gold", "gold.png");
+    s.material("Hoop", "hoopgold.png");
     s.material("Chrome", "chrome.png");
     s.material("Burst", "goldburst.png", 0.5f);
     s.material("Black", "black.png");
@@ -87,23 +111,40 @@ void buildSea(SceneBuilder& s) {
         s.object(numbered("Rock", i).c_str(), stone, at);
     }
 
-    // Fireworks over the horizon on the last bars before the name comes.
+    // The climax: a firework bursts open in the middle of the view on every
+    // snare of the last six bars, the sky filling as the song peaks, and from
+    // the name's first letter on smaller ones answer on the kicks at the sides.
+    // Each sits above the line of sight, clear of the name and of the top edge.
     const char* sparks[3] = {"SparkViolet", "SparkRose", "SparkCyan"};
-    for (int k = 0; k < 8; k++) {
-        int row = 192 + 8 * k;
-        MeshData burstMesh(sparks[k % 3]);
-        Scatter spray(900u + k);
-        for (int p = 0; p < 48; p++) {
-            float a = spray.between(0, kTwoPi), b = spray.between(-1, 1) * 1.3f, d = spray.between(550, 850);
-            Vec3 dir{std::cos(a) * std::cos(b), std::sin(a) * std::cos(b) * 0.4f, std::sin(b)};
-            burstMesh.append(glowCross(sparks[k % 3], spray.between(90, 150)), dir * d);
-        }
-        Vec3 at{(k & 1 ? 1.0f : -1.0f) * scatter.between(500, 1800), 6000, scatter.between(1300, 2100)};
-        Lib3dsNode* node = s.object(numbered("zFirework", k).c_str(), burstMesh, at);
-        s.resize(node, pulses(end, {row}, kHidden, Vec3{1, 1, 1}, 10));
+    auto burstAt = [&camera, &target](int frame, float side, float rise) {
+        Vec3 from = camera(static_cast<float>(frame));
+        Vec3 look = normalized(target(static_cast<float>(frame)) - from);
+        Vec3 across = normalized(cross(look, kUp));
+        return from + look * 2600.0f + across * side + kUp * rise;
+    };
+    int bursts = 0;
+    for (int row = kClimaxRow; row < kFinalHitRow; row += kBeatRows) {
+        // The first on the downbeat that opens the six bars.
+        bool snare = row % kBarRows == 4 || row % kBarRows == 12 || row == kClimaxRow;
+        if (!snare && row < kNameRow - 2 * kBarRows) continue;
+        int k = bursts++;
+        float radius = snare ? 640.0f : 380.0f;
+        float side = snare ? 260.0f * ((k % 3) - 1) : ((row / 8) % 2 ? 900.0f : -900.0f);
+        float rise = snare ? 520.0f : 760.0f;
+        Lib3dsNode* node = s.object(numbered("zFirework", k).c_str(), firework(sparks[k % 3], radius, 900u + k),
+                                    burstAt(rowFrame(row), side, rise));
+        int h = rowFrame(row);
+        // Opens from a tight knot, spreads, and is gone before the next.
+        s.resize(node, eased<PositionKey>({{0, kHidden},
+                                           {h - 1, kHidden},
+                                           {h, {0.2f, 0.2f, 0.2f}},
+                                           {h + 2, {0.8f, 0.8f, 0.8f}},
+                                           {h + 7, {1.15f, 1.15f, 1.15f}},
+                                           {h + 8, kHidden},
+                                           {end, kHidden}}));
     }
     for (int i = 0; i < 3; i++) {
-        MeshData ring = torus("Gold", 200, 24, 48, 10);
+        MeshData ring = torus("Hoop", 200, 24, 48, 10, 8);
         Vec3 along = camera(ringFrame[i] + 0.5f) - camera(ringFrame[i] - 0.5f);
         ring.orient(along);
         ring.lightGain = 1.8f;
@@ -117,7 +158,7 @@ void buildSea(SceneBuilder& s) {
     // The name drops onto the water a letter a beat, as it did at the start,
     // and hops once more on the final hit.
     int hit = rowFrame(kFinalHitRow);
-    droppingName(s, kTitleAt, 256, camera, "Burst", [hit](int i, Vec3 home, std::vector<PositionKey>& keys) {
+    droppingName(s, kTitleAt, kNameRow, camera, "Burst", [hit](int i, Vec3 home, std::vector<PositionKey>& keys) {
         keys.push_back({hit - 1, home});
         keys.push_back({hit + i / 3, home + Vec3{0, 0, 40}});
         keys.push_back({hit + 3 + i / 3, home});

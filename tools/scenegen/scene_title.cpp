@@ -88,24 +88,27 @@ void buildTitle(SceneBuilder& s) {
     s.material("Chrome", "chrome.png");
     s.material("Burst", "burst.png", 0.5f);
 
+    // In from afar while the letters drop, then settled square in front of
+    // the name by the kick's entry in bar 7, near enough that it fills most
+    // of the width and far enough that its hops stay whole on screen.
     Path camera({{0, {-260, -3600, 70}},
                  {34, {-140, -2500, 110}},
-                 {62, {30, -1950, 170}},
-                 {92, {-720, -1550, 260}},
-                 {124, {650, -1400, 330}},
-                 {150, {260, -1250, 170}},
-                 {static_cast<float>(end), {40, -1080, 120}}});
+                 {62, {30, -1900, 170}},
+                 {92, {-70, -1420, 150}},
+                 {103, {0, -1310, 140}},
+                 {135, {40, -1250, 130}},
+                 {static_cast<float>(end), {0, -1200, 125}}});
     Path target({{0, {0, 4000, 320}},
                  {34, {0, 1800, 260}},
                  {62, {0, 0, 150}},
-                 {92, {60, 0, 130}},
-                 {124, {-60, 60, 120}},
-                 {static_cast<float>(end), {0, 0, 140}}});
+                 {92, {0, 0, 135}},
+                 {103, {0, 0, 128}},
+                 {static_cast<float>(end), {0, 0, 128}}});
     s.camera("Camera01", camera(0), target(0), 55);
     s.cameraPath(sampled(end, 4, camera));
     s.targetPath(sampled(end, 4, target));
-    s.fov({{0, 55}, {62, 50}, {end, 44}});
-    s.roll({{0, 0.06f}, {34, 0}, {90, -0.05f}, {122, 0.05f}, {end, 0}});
+    s.fov({{0, 55}, {62, 50}, {100, 44}, {end, 44}});
+    s.roll({{0, 0.06f}, {34, 0}, {80, -0.03f}, {100, 0}, {end, 0}});
     s.light("Omni01", Vec3{0, -3000, 2000});
 
     s.turn(s.object("ASky", dome("Sky", 9800, 48, 16, 0.12f, 3), kOrigin), spin(0, end, kUp, 0.02f));

@@ -1,12 +1,16 @@
-// The climax: a flight down a cold neon tube, through a hoop on every beat,
-// a jump into a vast hall where gear wheels turn on the bars, and another
-// into a hot red tube, faster and rolling, towards the light.
+// The climax: a flight down a cold neon tube behind a golden probe, through
+// a hoop on every beat, a jump into a vast hall where gear wheels turn on the
+// bars, and another into a hot red tube, faster and rolling, towards the
+// light. It is cut as a sequence: the camera changes its place on the bars
+// (a key pair a frame apart), surges on the third beat of each bar, and
+// rolls a step on every beat.
 //
 // Additive walls hide nothing behind them, so each stretch, and each bar's
 // hoops, are shown only while the camera is near them; the jumps between
 // stretches fall on bars, under a flash.
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "tools/scenegen/show_parts.h"
 
@@ -33,6 +37,29 @@ MeshData stretch(const char* material, const Path& camera, int end, int from, in
     return tube(material, path, radius, radius > 300 ? 32 : 20, Facing::Inside, length / (radius > 300 ? 800 : 400));
 }
 
+// The ride's place on its route at scene frame f: each bar's first half a
+// third slower, its second half as much faster, so it surges on the third
+// beat and is back on time at every bar line.
+float routeFrame(float f) {
+    const float bar = rowTime(kBarRows);
+    float t = f / bar - std::floor(f / bar);
+    return f - 0.33f * bar * (t < 0.5f ? t : 1.0f - t);
+}
+
+// Where the camera stands, shot by shot.
+enum class Shot { Chase, Ahead, Wall, Low };
+
+// The shot of each bar (20 bars); in the hot tube's last two bars, of each half bar.
+Shot shotAt(int row) {
+    static const Shot bars[20] = {Shot::Chase, Shot::Chase, Shot::Wall, Shot::Chase, Shot::Ahead, Shot::Chase,
+                                  Shot::Low,   Shot::Chase, Shot::Wall, Shot::Chase, Shot::Ahead, Shot::Chase,
+                                  Shot::Low,   Shot::Chase, Shot::Chase, Shot::Ahead, Shot::Wall, Shot::Chase,
+                                  Shot::Low,   Shot::Ahead};
+    int bar = std::min(19, row / kBarRows);
+    if (bar >= 18) return (row / 8) % 2 ? Shot::Chase : bars[bar];
+    return bars[bar];
+}
+
 }  // namespace
 
 void buildTunnel(SceneBuilder& s) {
@@ -45,53 +72,128 @@ void buildTunnel(SceneBuilder& s) {
     s.material("HoopB", "hoopb.png", 0.5f);
     s.material("Steel", "steel.png");
     s.material("Portal", "portal.png", 0.5f);
-    s.material("Probe", "gold.png");
+    s.material("Probe", "probe.png");
     s.material("Glow", "burst.png", 0.5f);
 
-    Path camera({{0, {0, 0, 0}},             {30, {180, 1050, 80}},    {60, {-120, 2100, -60}},
-                 {90, {100, 3150, 60}},       {120, {0, 4200, 0}},      {150, {-250, 5250, 150}},
-                 {180, {200, 6300, -100}},    {210, {-150, 7350, 80}},  {240, {0, 8400, 0}},
-                 {270, {320, 9750, 160}},     {300, {-320, 11100, -160}}, {322, {160, 12100, 100}},
-                 {static_cast<float>(end), {0, 13100, 0}}});
-    Track ahead = [&camera, end](float f) { return centreAt(camera, f + 7, end); };
-    s.camera("Camera01", camera(0), ahead(0), 70);
-    s.cameraPath(sampled(end, 2, camera));
-    s.targetPath(sampled(end, 2, ahead));
-    // A slow roll in the cold tube, level in the hall, a fast one in the hot
-    // tube, where the view also punches wider on every beat.
+    // The route's shape, by route frame; the tubes are built along it.
+    Path route({{0, {0, 0, 0}},             {30, {180, 1050, 80}},    {60, {-120, 2100, -60}},
+                {90, {100, 3150, 60}},       {120, {0, 4200, 0}},      {150, {-250, 5250, 150}},
+                {180, {200, 6300, -100}},    {210, {-150, 7350, 80}},  {240, {0, 8400, 0}},
+                {270, {150, 9750, 80}},      {300, {-150, 11100, -80}},  {322, {80, 12100, 50}},
+                {static_cast<float>(end), {0, 13100, 0}}});
+    // The ride (where the probe leads the camera) at scene frame f, `lead` route frames on.
+    auto ride = [&route, end](float f, float lead) { return centreAt(route, routeFrame(f) + lead, end); };
+    Track onRide = [&ride](float f) { return ride(f, 0); };
+    Track probeAt = [&ride](float f) { return ride(f, 6); };
     int hall = rowFrame(kHallRow), hot = rowFrame(kHotRow);
-    s.roll({{0, 0}, {hall - 10, kPi / 2}, {hall + 20, 0}, {hot, 0}, {end, -kTwoPi * 0.75f}});
+    auto eye = [&](float f, Shot shot) {
+        Vec3 here = ride(f, 0), along = normalized(ride(f, 1) - here);
+        Vec3 side = normalized(cross(along, kUp));
+        float wide = f >= hall && f < hot ? 4.0f : 1.0f;  // the hall is four times the tube's width
+        switch (shot) {
+            case Shot::Ahead: return ride(f, 14);
+            // Off the axis, but well inside the hoops' hole (108).
+            case Shot::Wall: return ride(f, 2) + side * (70 * wide) + kUp * (20 * wide);
+            case Shot::Low: return ride(f, 3) - kUp * (70 * wide) - side * (25 * wide);
+            case Shot::Chase: break;
+        }
+        return here;
+    };
+    auto look = [&](float f, Shot shot) { return shot == Shot::Chase ? ride(f, 7) : probeAt(f); };
+    auto shotOf = [](float f) { return shotAt(static_cast<int>(f * 100.0f / rowTime(100.0f))); };
+    Track cameraAt = [&eye, &shotOf](float f) { return eye(f, shotOf(f)); };
+    // Keys every other frame, and at each cut a key pair a frame apart, both
+    // without slope so the spline does not swing past either place.
+    std::vector<PositionKey> eyeKeys, lookKeys;
+    Shot was = shotOf(0);
+    for (int f = 0; f <= end; f++) {
+        Shot shot = shotOf(static_cast<float>(f));
+        bool cut = shot != was;
+        if (cut) {
+            if (eyeKeys.back().frame == f - 1) {
+                eyeKeys.pop_back();
+                lookKeys.pop_back();
+            }
+            eyeKeys.push_back({f - 1, eye(f - 1.0f, was), 1.0f});
+            lookKeys.push_back({f - 1, look(f - 1.0f, was), 1.0f});
+        }
+        if (cut || f % 2 == 0 || f == end) {
+            eyeKeys.push_back({f, eye(static_cast<float>(f), shot), cut ? 1.0f : 0.0f});
+            lookKeys.push_back({f, look(static_cast<float>(f), shot), cut ? 1.0f : 0.0f});
+        }
+        was = shot;
+    }
+    s.camera("Camera01", eyeKeys.front().value, lookKeys.front().value, 70);
+    s.cameraPath(eyeKeys);
+    s.targetPath(lookKeys);
+
+    // A roll a step each beat, alternately left and right in the cold tube,
+    // level in the hall, and in the hot tube a step round on every beat.
+    std::vector<ValueKey> roll{{0, 0, 1.0f}};
+    for (int row = kBeatRows; row < rows; row += kBeatRows) {
+        int f = rowFrame(row);
+        float to;
+        if (row < kHallRow) to = 0.28f * ((row / kBeatRows) % 4 == 1 ? 1 : (row / kBeatRows) % 4 == 3 ? -1 : 0);
+        else if (row < kHotRow) to = 0;
+        else to = -kPi / 8 * ((row - kHotRow) / kBeatRows + 1);
+        if (to == roll.back().value) continue;
+        roll.push_back({f, roll.back().value, 1.0f});
+        roll.push_back({f + 2, to, 1.0f});
+    }
+    roll.push_back({end, roll.back().value, 1.0f});
+    s.roll(roll);
     std::vector<ValueKey> fov = fovPunches(end, everyRows(kHotRow, rows, kBeatRows), 70, 77, 3);
     fov.front().value = 70;
     s.fov(fov);
     s.light("Omni01", Vec3{0, -2000, 2000});
 
-    s.resize(placed(s, "ATubeA", stretch("Cold", camera, end, -20, hall + 60, 150)), shownBetween(end, 0, hall - 1));
-    s.resize(placed(s, "ATubeB", stretch("Hall", camera, end, hall - 3, hot + 25, 650)), shownBetween(end, hall, hot - 1));
-    s.resize(placed(s, "ATubeC", stretch("Hot", camera, end, hot - 3, end + 20, 150)), shownBetween(end, hot, end));
-
-    // A hoop where the camera is at each beat in the tubes, the colour
-    // changing with the bar; a bar's hoops light up a bar ahead.
-    for (int bar = 0; bar < rows; bar += kBarRows) {
-        if (bar >= kHallRow && bar < kHotRow) continue;
-        const char* material = (bar / kBarRows) % 2 ? "HoopB" : "HoopA";
-        MeshData hoops(material);
-        for (int row = bar; row < bar + kBarRows; row += kBeatRows) {
-            float f = rowTime(static_cast<float>(row));
-            MeshData hoop = annulus(material, 108, 136, 32, 1);
-            hoop.orient(camera(f + 0.5f) - camera(f - 0.5f));
-            hoops.append(hoop, camera(f));
+    // Each tube in pieces of a little more than a bar, a piece shown only from
+    // a few bars before the ride reaches it until just after it has passed
+    // (no shot looks back past the ride): the
+    // walls are additive, and where a tube bends back into view its far part
+    // would shine through as a coil of rings.
+    struct Stretch {
+        const char* name;
+        const char* material;
+        int from, to, shownFrom, shownTo;
+        float radius;
+    };
+    const Stretch stretches[3] = {{"ATubeA", "Cold", -20, hall + 60, 0, hall - 1, 150},
+                                  {"ATubeB", "Hall", hall - 3, hot + 25, hall, hot - 1, 650},
+                                  {"ATubeC", "Hot", hot - 3, end + 20, hot, end, 150}};
+    const int piece = 20;
+    for (const Stretch& t : stretches) {
+        for (int a = t.from, k = 0; a < t.to; a += piece, k++) {
+            int b = std::min(t.to, a + piece);
+            std::string name = std::string(t.name) + static_cast<char>('a' + k / 26) + static_cast<char>('a' + k % 26);
+            // The hot tube winds tighter: less of it ahead.
+            int ahead = t.radius < 300 && t.from >= hot - 3 ? 36 : 50;
+            int from = std::max(t.shownFrom, a - ahead), to = std::min(t.shownTo, b + 4);
+            if (from > to) continue;
+            s.resize(placed(s, name.c_str(), stretch(t.material, route, end, a, b, t.radius)),
+                     shownBetween(end, from, to));
         }
-        int from = std::max(bar == kHotRow ? hot : 0, rowFrame(bar - kBarRows));
-        int to = std::min(rowFrame(bar + kBarRows + 2), bar < kHallRow ? hall - 1 : end);
-        s.resize(placed(s, numbered("BHoops", bar / kBarRows).c_str(), hoops), shownBetween(end, from, to));
     }
 
-    // In the hall, the camera flies through a gear wheel on every other bar.
+    // A hoop where the ride is at each beat in the tubes, the colour changing
+    // with the bar. Each shows only from two beats before it is passed, so no
+    // coil of later hoops shines through the walls where the tube bends.
+    for (int row = 0; row < rows; row += kBeatRows) {
+        if (row >= kHallRow && row < kHotRow) continue;
+        const char* material = (row / kBarRows) % 2 ? "HoopB" : "HoopA";
+        float f = rowTime(static_cast<float>(row));
+        MeshData hoop = annulus(material, 108, 136, 32, 1);
+        hoop.orient(onRide(f + 0.5f) - onRide(f - 0.5f));
+        int from = std::max(row >= kHotRow ? hot : 0, rowFrame(row - 2 * kBeatRows));
+        int to = std::min(rowFrame(row) + 1, row < kHallRow ? hall - 1 : end);
+        s.resize(s.object(numbered("BHoop", row / kBeatRows).c_str(), hoop, onRide(f)), shownBetween(end, from, to));
+    }
+
+    // In the hall, the ride passes through a gear wheel on every other bar.
     for (int i = 0; i < 3; i++) {
         int row = kHallRow + kBarRows * (1 + 2 * i);
         float f = rowTime(static_cast<float>(row));
-        Vec3 along = camera(f + 0.5f) - camera(f - 0.5f);
+        Vec3 along = onRide(f + 0.5f) - onRide(f - 0.5f);
         MeshData wheel = torus("Steel", 470, 34, 48, 10);
         for (int t = 0; t < 12; t++) {
             MeshData tooth = chamferBox("Steel", Vec3{60, 60, 120}, 10);
@@ -102,28 +204,29 @@ void buildTunnel(SceneBuilder& s) {
         }
         wheel.orient(along);
         wheel.lightGain = 1.8f;
-        Lib3dsNode* node = s.object(numbered("Wheel", i).c_str(), wheel, camera(f));
+        Lib3dsNode* node = s.object(numbered("Wheel", i).c_str(), wheel, onRide(f));
         s.turn(node, kicks(end, everyRows(kHallRow + i * 8, kHotRow, kBarRows), along, (i & 1) ? 0.5f : -0.5f, 3));
         s.resize(node, shownBetween(end, hall, hot - 1));
-        flare(s, numbered("zWheel", i).c_str(), "Glow", [&camera, f](float) { return camera(f + 5); }, camera, 1300,
-              {row}, 5);
+        // A short flash as the ride passes, no wider than the wheel.
+        flare(s, numbered("zWheel", i).c_str(), "Glow", [&onRide, f](float) { return onRide(f + 5); }, cameraAt, 520,
+              {row}, 3);
     }
 
     // The far end of the hall is a swirling portal, the way into the hot tube.
-    Track portalAt = [&camera, hot](float) { return camera(hot + 4.0f); };
+    Track portalAt = [&onRide, hot](float) { return onRide(hot + 4.0f); };
     Lib3dsNode* portal = s.object("BPortal", sprite("Portal", 1300, 1300), portalAt(0));
-    s.turn(portal, facing(end, 4, portalAt, camera));
+    s.turn(portal, facing(end, 4, portalAt, cameraAt));
     s.resize(portal, shownBetween(end, hall, hot - 1));
 
-    // The probe the camera chases, half a second ahead, throbbing on the kick.
-    MeshData cube = roundedBox("Probe", Vec3{46, 46, 46}, 8);
-    cube.lightGain = 1.8f;
-    Track probeAt = [&camera, end](float f) { return centreAt(camera, f + 6, end); };
-    Lib3dsNode* probe = s.object("Probe", cube, probeAt(0));
-    s.move(probe, sampled(end, 2, probeAt));
+    // The probe the camera chases: a plated hull with a band of lights,
+    // throbbing on the kick and tumbling on.
+    MeshData hull = roundedBox("Probe", Vec3{52, 52, 52}, 9);
+    hull.lightGain = 1.8f;
+    Lib3dsNode* probe = s.object("Probe", hull, probeAt(0));
+    s.move(probe, sampled(end, 1, probeAt));
     s.turn(probe, spin(0, end, Vec3{1, 1, 0}, 7.0f));
     s.resize(probe, pulses(end, everyRows(0, rows, kBeatRows), Vec3{1, 1, 1}, Vec3{1.3f, 1.3f, 1.3f}, 3));
-    flare(s, "zProbe", "Glow", probeAt, camera, 200, everyRows(0, rows, kBeatRows), 3);
-    flare(s, "zCrash", "Glow", probeAt, camera, 1600, {0}, 6);
-    flare(s, "zJump", "Glow", probeAt, camera, 1100, {kHallRow, kHotRow}, 5);
+    flare(s, "zProbe", "Glow", probeAt, cameraAt, 150, everyRows(0, rows, kBeatRows), 3);
+    flare(s, "zCrash", "Glow", probeAt, cameraAt, 1600, {0}, 6);
+    flare(s, "zJump", "Glow", probeAt, cameraAt, 300, {kHallRow, kHotRow}, 2);
 }

@@ -70,6 +70,10 @@ MeshData sprite(const std::string& material, float width, float height) {
 MeshData halo(const std::string& material, float inner, float outer, int segments) {
     MeshData ring = annulus(material, inner, outer, segments, 2);
     ring.rotateX(kPi / 2);
+    // Kept off the image's top and bottom rows: with the image repeating,
+    // filtering at v = 0 or 1 would mix in the far edge's row and draw a
+    // faint ring at the halo's rim.
+    for (Uv& t : ring.texels) t.v = 0.02f + 0.95f * t.v;
     return ring;
 }
 
@@ -302,7 +306,12 @@ MeshData annulus(const std::string& material, float inner, float outer, int segm
 }
 
 MeshData dome(const std::string& material, float radius, int slices, int stacks, float lowest, float repeat) {
-    return sphereBand(material, radius, slices, stacks, kPi / 2 + lowest, Facing::Inside, repeat);
+    MeshData sky = sphereBand(material, radius, slices, stacks, kPi / 2 + lowest, Facing::Inside, repeat);
+    // Kept off the image's first and last rows: with the image repeating,
+    // filtering at the lower edge would mix in the zenith's colour and draw
+    // a line round the bottom of the sky.
+    for (Uv& t : sky.texels) t.v = 0.01f + 0.98f * t.v;
+    return sky;
 }
 
 // 5 x 7 glyphs, top row first; '#' is a cube.
@@ -316,10 +325,10 @@ static const Glyph kFont[] = {
     {'B', {"####.", "#...#", "#...#", "####.", "#...#", "#...#", "####."}},
     {'E', {"#####", "#....", "#....", "####.", "#....", "#....", "#####"}},
     {'L', {"#....", "#....", "#....", "#....", "#....", "#....", "#####"}},
-    {'M', {"#...#", "##.##", "#.#.#", "#.#.#", "#...#", "#...#", "#...#"}},
+    {'M', {"#...#", "##.##", "#.#.#", "#...#", "#...#", "#...#", "#...#"}},
     {'O', {".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."}},
     {'R', {"####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#"}},
-    {'V', {"#...#", "#...#", "#...#", "#...#", "#...#", ".#.#.", "..#.."}},
+    {'V', {"#...#", "#...#", ".#.#.", ".#.#.", ".#.#.", "..#..", "..#.."}},
     {'Y', {"#...#", "#...#", ".#.#.", "..#..", "..#..", "..#..", "..#.."}},
     {'Z', {"#####", "....#", "...#.", "..#..", ".#...", "#....", "#####"}},
 };
@@ -354,6 +363,15 @@ static MeshData letterCubes(const MeshData& cube, char letter, int index, int le
                 });
             }
             mesh.append(one, at);
+            // Diagonal strokes joined by a smaller cube at the shared corner,
+            // so that V, M, R and rounded corners read as lines, not steps.
+            for (int side : {-1, 1}) {
+                if (!lit(row + 1, col + side) || lit(row + 1, col) || lit(row, col + side)) continue;
+                MeshData joint = cube;
+                joint.scaleBy(Vec3{0.62f, 0.62f, 0.62f});
+                if (frontOnly) joint.dropFaces([](Vec3, Vec3 n) { return n.y > 0.3f; });
+                mesh.append(joint, at + Vec3{0.5f * side * cell, 0.0f, -0.5f * cell});
+            }
         }
     // The image spans the whole text, so letters drawn apart still share it.
     mesh.mapPlanarXZ(Vec3{-width * 0.5f, 0, -height * 0.5f}, Vec3{width * 0.5f, 0, height * 0.5f});
@@ -369,6 +387,6 @@ MeshData blockText(const std::string& material, const char* text, float cell) {
 }
 
 MeshData blockLetter(const std::string& material, char letter, int index, int letters, float cell) {
-    MeshData cube = chamferBox(material, Vec3{cell, cell, cell}, cell * 0.2f);
+    MeshData cube = chamferBox(material, Vec3{cell, cell, cell}, cell * 0.1f);
     return letterCubes(cube, letter, index, letters, cell, true);
 }

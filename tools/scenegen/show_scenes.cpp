@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "scene/show_schedule.h"
 #include "tools/scenegen/show.h"
 #include "tools/scenegen/show_parts.h"
 
@@ -70,11 +71,17 @@ void droppingName(SceneBuilder& s, Vec3 at, int firstRow, const Track& camera, c
 }
 
 const std::vector<ShowScene>& showScenes() {
-    static const std::vector<ShowScene> scenes{
-        {"ltitre.3ds", 17143, buildTitle}, {"add2.3ds", 17143, buildReactor},   {"prepre.3ds", 17143, buildCity},
-        {"readd.3ds", 8571, buildPlanet},   {"tunnel.3ds", 34286, buildTunnel}, {"nua.3ds", 19286, buildIslands},
-        {"eau.3ds", 34286, buildSea},
-    };
+    // Each scene's builder, in the schedule's play order.
+    static void (*const builders[])(SceneBuilder&) = {buildTitle,  buildReactor, buildCity, buildPlanet,
+                                                      buildTunnel, buildIslands, buildSea};
+    static_assert(sizeof builders / sizeof builders[0] == SHOW_SCENES, "one builder per scheduled scene");
+    static const std::vector<ShowScene> scenes = [] {
+        std::vector<ShowScene> list;
+#define SHOW_SCENE(file, ms, row) list.push_back({file, ms, builders[list.size()]});
+        SHOW_SCHEDULE(SHOW_SCENE)
+#undef SHOW_SCENE
+        return list;
+    }();
     return scenes;
 }
 

@@ -225,6 +225,52 @@ Image windows() {
     });
 }
 
+// Glass towers banded with ribbon windows: a strip of glass on each of
+// 24 floors, lit in long runs, cyan or magenta trim at the top.
+Image ribbonWindows() {
+    return paint(128, 256, [](float u, float v) {
+        int floorRow = static_cast<int>(v * 24);
+        float fv = v * 24 - floorRow;
+        int run = static_cast<int>(u * 3 + hashUnit(floorRow, 5) * 3);
+        bool lit = hashUnit(run * 31 + floorRow, 7) < 0.4f;
+        Rgb spandrel = mix(Rgb{0.2f, 0.16f, 0.3f}, Rgb{0.1f, 0.08f, 0.18f}, v);
+        Rgb glass = lit ? mix(Rgb{0.55f, 0.9f, 1.0f}, Rgb{0.95f, 0.55f, 0.9f}, hashUnit(run, floorRow))
+                        : mix(Rgb{0.12f, 0.22f, 0.4f}, Rgb{0.3f, 0.2f, 0.4f}, fv);
+        Rgb c = fv > 0.3f && fv < 0.85f ? glass : spandrel;
+        // Mullions: thin dark lines across the glass.
+        if (std::fabs(std::fmod(u * 16.0f, 1.0f) - 0.5f) > 0.45f) c = scale(c, 0.5f);
+        c = scale(c, 1.0f - 0.5f * smoothT((v - 0.7f) / 0.3f));
+        if (v < 1.0f / 96) c = Rgb{0.95f, 0.35f, 0.85f};
+        return c;
+    });
+}
+
+// Office blocks: a close grid of small windows, eight to a hundred units
+// and 48 floors, lit in warm clusters.
+Image officeWindows() {
+    return paint(128, 256, [](float u, float v) {
+        int col = static_cast<int>(u * 8), floorRow = static_cast<int>(v * 48);
+        float fu = u * 8 - col, fv = v * 48 - floorRow;
+        bool pane = fu > 0.2f && fu < 0.8f && fv > 0.2f && fv < 0.75f;
+        float cluster = fractalNoise(col / 8.0f, floorRow / 48.0f, 4, 2, 151u);
+        bool lit = hashUnit(col * 977 + floorRow, 11) < cluster * 0.9f - 0.1f;
+        Rgb c = mix(Rgb{0.22f, 0.2f, 0.26f}, Rgb{0.1f, 0.1f, 0.16f}, v);
+        if (pane) c = lit ? Rgb{1.0f, 0.82f, 0.5f} : Rgb{0.08f, 0.1f, 0.2f};
+        c = scale(c, 1.0f - 0.5f * smoothT((v - 0.7f) / 0.3f));
+        if (v < 1.0f / 96) c = Rgb{1.0f, 0.7f, 0.3f};
+        return c;
+    });
+}
+
+// Roofs: dark slate with a neon band along the foot.
+Image roof() {
+    return paint(64, 64, [](float u, float v) {
+        float slate = 0.7f + 0.3f * fractalNoise(u, v, 8, 2, 157u);
+        Rgb c = scale(Rgb{0.16f, 0.14f, 0.22f}, slate);
+        return add(c, scale(Rgb{0.3f, 0.9f, 1.0f}, smoothT((v - 0.85f) / 0.12f)));
+    });
+}
+
 // Far blocks at dusk: dark walls, a scatter of lit windows.
 Image skylineWindows() {
     return paint(64, 128, [](float u, float v) {
@@ -362,6 +408,22 @@ Image steel() {
     });
 }
 
+// The probe's hull: gold plates with dark seams, a band of cyan lights
+// round its middle and rivets at the plates' corners.
+Image probeHull() {
+    return paint(128, 128, [](float u, float v) {
+        float su = std::fabs(std::fmod(u * 4.0f, 1.0f) - 0.5f) * 2.0f, sv = std::fabs(std::fmod(v * 4.0f, 1.0f) - 0.5f) * 2.0f;
+        float seam = std::max(std::pow(su, 24.0f), std::pow(sv, 24.0f));
+        float plate = 0.55f + 0.45f * fractalNoise(u, v, 6, 3, 131u);
+        Rgb c = scale(mix(Rgb{0.95f, 0.62f, 0.18f}, Rgb{1.0f, 0.88f, 0.55f}, 1.0f - v), plate * (1.0f - 0.85f * seam));
+        float rivet = falloff(std::sqrt((1 - su) * (1 - su) + (1 - sv) * (1 - sv)) * 7.0f);
+        c = add(c, scale(Rgb{0.6f, 0.5f, 0.4f}, rivet));
+        float band = std::exp(-std::pow((v - 0.5f) * 14.0f, 2.0f));
+        float lamps = 0.5f + 0.5f * std::cos(u * kTwoPi * 16.0f);
+        return mix(c, Rgb{0.2f, 0.9f, 1.0f}, band * (0.45f + 0.55f * lamps));
+    });
+}
+
 // A swirl of hot light, dark at its rim: the way out of the hall.
 Image portal() {
     return paint(128, 128, [](float u, float v) {
@@ -377,8 +439,10 @@ Image portal() {
 // Late afternoon: deep blue overhead and warm haze at the horizon; below
 // it a dimmer haze, to which the far cloud sea adds its own light.
 Image daySky() {
+    // Below the horizon the haze goes on, fading out most of the way down:
+    // the cloud sea fades into it.
     return sky(128, 0.2f, Palette{{0.08f, 0.2f, 0.5f}, {0.2f, 0.4f, 0.75f}, {0.5f, 0.6f, 0.75f}, {0.75f, 0.58f, 0.36f}},
-               1.4f, 0.4f, 1.0f, Stars{0.0f, 0u, 0.0f, 0.0f});
+               1.4f, 0.85f, 1.2f, Stars{0.0f, 0u, 0.0f, 0.0f});
 }
 
 Image sunGlow() { return glow(128, Rgb{0.5f, 0.4f, 0.25f}, Rgb{0.45f, 0.3f, 0.15f}, 20.0f); }
@@ -391,6 +455,21 @@ Image clouds() {
         float n = fractalNoise(u, v, 4, 6, 131u);
         float billow = 1.0f - std::fabs(2.0f * fractalNoise(u, v, 8, 3, 137u) - 1.0f);
         return cloud.at(smoothT(n * 1.5f - 0.3f) * 0.8f + billow * 0.25f);
+    });
+}
+
+// The cloud sea's far ring, seen from its middle: v runs outwards from the
+// clouds' average colour, which is what the sea's own image shrinks to in
+// the distance, to nothing at the rim, so the sea melts into the haze.
+Image cloudEdge() {
+    const Image sea = clouds();
+    Rgb mean{0, 0, 0};
+    for (int y = 0; y < sea.height(); y++)
+        for (int x = 0; x < sea.width(); x++) mean = add(mean, scale(sea.at(x, y), 1.0f / (sea.width() * sea.height())));
+    // Few rows, so that seen edge on far away it is not shrunk to its mean.
+    return paint(64, 16, [=](float u, float v) {
+        float swell = 0.9f + 0.1f * fractalNoise(u, v, 4, 2, 141u);
+        return scale(mean, swell * (1.0f - smoothT(v * 1.05f)));
     });
 }
 
@@ -478,6 +557,18 @@ Image sparkViolet() { return glow(32, Rgb{0.3f, 0.3f, 0.8f}, Rgb{0.1f, 0.1f, 0.4
 Image sparkRose() { return glow(32, Rgb{0.5f, 0.1f, 0.6f}, Rgb{0.25f, 0.02f, 0.3f}, 8.0f); }
 Image sparkCyan() { return glow(32, Rgb{0.05f, 0.55f, 0.7f}, Rgb{0.0f, 0.25f, 0.35f}, 8.0f); }
 
+// The finale's hoops: gold bands round the tube between rose neon stripes,
+// a row of lamps along the inner side (v near 0.5 faces the hoop's middle).
+Image hoopGold() {
+    return paint(64, 64, [](float u, float v) {
+        float band = std::fabs(std::fmod(u * 4.0f, 1.0f) - 0.5f) * 2.0f;
+        Rgb gold = mix(Rgb{1.0f, 0.85f, 0.45f}, Rgb{0.75f, 0.45f, 0.1f}, std::fabs(std::sin(v * kPi * 2.0f)));
+        Rgb c = band > 0.85f ? Rgb{0.95f, 0.3f, 0.6f} : gold;
+        float lamp = falloff(std::sqrt(std::pow(std::fmod(u * 16.0f, 1.0f) - 0.5f, 2.0f) + std::pow((v - 0.5f) * 8.0f, 2.0f)) * 2.5f);
+        return mix(c, Rgb{1.0f, 0.95f, 0.8f}, lamp);
+    });
+}
+
 Image black() { return paint(64, 64, [](float, float) { return kBlack; }); }
 
 }  // namespace
@@ -507,6 +598,9 @@ const std::vector<ShowTexture>& showTextures() {
         {"pavement.png", pavement},
         {"beam.png", lightBeam},
         {"windows.png", windows},
+        {"ribbons.png", ribbonWindows},
+        {"offices.png", officeWindows},
+        {"roof.png", roof},
         {"skyline.png", skylineWindows},
         {"prism.png", prism},
         {"trail.png", trail},
@@ -527,10 +621,12 @@ const std::vector<ShowTexture>& showTextures() {
         {"hoopb.png", hoopB},
         {"steel.png", steel},
         {"portal.png", portal},
+        {"probe.png", probeHull},
         // The islands.
         {"daysky.png", daySky},
         {"sunglow.png", sunGlow},
         {"clouds.png", clouds},
+        {"cloudedge.png", cloudEdge},
         {"falls.png", falls},
         {"grass.png", grass},
         {"cliff.png", cliff},
@@ -545,6 +641,7 @@ const std::vector<ShowTexture>& showTextures() {
         {"glitter.png", glitter},
         {"seastone.png", seaStone},
         {"black.png", black},
+        {"hoopgold.png", hoopGold},
         {"sparkviolet.png", sparkViolet},
         {"sparkrose.png", sparkRose},
         {"sparkcyan.png", sparkCyan},

@@ -100,11 +100,12 @@ std::vector<Note> melody(const std::string& text, int transpose) {
 
 // The hook and how it grows: stated with rests in the theme, filled in and
 // lifted in the full sections, an octave higher when the counter-melody joins.
-// Each line is four bars over Am F C G.
+// Each line is four bars over Am F C G, but for the high statements, over
+// the second progression (F G Em Am, then Dm G C Em).
 const char* kHookPlain = "E5:3 E5:3 D5:2 E5:4 G5:4 | A5:8 r:8 | E5:3 E5:3 D5:2 E5:4 C5:4 | D5:12 r:4";
 const char* kHook = "E5:3 E5:3 D5:2 E5:4 G5:4 | A5:6 G5:2 F5:2 E5:2 D5:4 | E5:3 E5:3 D5:2 E5:4 C5:4 | D5:10 B4:2 C5:2 D5:2";
 const char* kHookLift = "E5:3 E5:3 D5:2 E5:4 G5:4 | A5:6 ~C6:4 B5:2 A5:4 | G5:3 E5:3 C5:2 D5:2 D#5:2 E5:4 | D5:6 E5:2 D5:2 C5:2 B4:4";
-const char* kHookHigh = "A5:3 A5:3 G5:2 A5:4 C6:4 | D6:6 C6:2 B5:2 A5:2 G5:4 | E5:3 G5:3 A5:2 C6:4 E6:4 | D6:10 C6:2 B5:2 G5:2";
+const char* kHookHigh = "A5:3 A5:3 G5:2 A5:4 C6:4 | D6:6 C6:2 B5:2 A5:2 G5:4 | E5:3 G5:3 A5:2 C6:4 E6:4 | C6:10 B5:2 A5:2 E5:2";
 const char* kHookPeak = "A5:3 A5:3 G5:2 A5:4 C6:4 | D6:6 ~F6:4 E6:2 D6:4 | C6:3 B5:3 A5:2 B5:4 C6:4 | B5:6 C6:2 B5:2 A5:2 G5:4";
 // The hook's opening slowed down, over chords that last two bars.
 const char* kHookHint = "E5:6 E5:6 D5:4 | E5:8 G5:8 | D5:12 B4:4 | D5:15 r:1";
@@ -113,6 +114,13 @@ const char* kHookSummit = "A5:3 A5:3 G5:2 A5:4 C6:4 | D6:6 ~G6:4 F6:2 E6:4 | C6:
 // Under the hook's high statements.
 const char* kCounter = "A4:8 B4:4 C5:4 | C5:8 A4:8 | G4:8 A4:4 G4:4 | B4:8 G4:8 | A4:4 C5:4 E5:8 | F5:8 E5:4 C5:4 | "
                        "E5:4 D5:4 C5:8 | B4:6 C5:2 D5:8";
+
+// Under the hook's first statements in the full sections: a line that
+// moves where the hook holds and steps aside where it runs.
+const char* kAnswer = "C5:8 B4:8 | A4:8 C5:8 | G4:4 A4:4 B4:4 C5:4 | D5:8 B4:8 | C5:4 E5:4 D5:4 C5:4 | "
+                      "A4:8 F4:8 | G4:4 C5:4 E5:4 G4:4 | B4:12 r:4";
+const char* kAnswerHigh = "E5:8 D5:8 | C5:8 E5:8 | G5:4 E5:4 D5:4 C5:4 | B4:8 D5:8 | E5:4 A5:4 G5:4 E5:4 | "
+                          "F5:8 C5:8 | E5:4 G5:4 C6:4 G5:4 | D5:12 r:4";
 
 std::string join(std::initializer_list<const char*> parts) {
     std::string all;
@@ -128,7 +136,7 @@ struct Line {
 };
 
 enum class Drums { Intro, Beat, Lift, Breakdown, Half, Full };
-enum class BassLine { Intro, Held, Eighths, Octaves, Syncopated };
+enum class BassLine { Intro, Held, Eighths, Octaves, Syncopated, Walking };
 enum class ArpStyle { None, Quarters, Eighths, Sixteenths };
 
 // How a section leads into the cut after it: a noise riser, a snare roll
@@ -170,36 +178,36 @@ const std::vector<Section>& sections() {
          "", {{kHookHint, 4, 0}}, {32, 14, 0, 2}, false},
         // The beat, and the lead's first long notes.
         {160, 160, 0, {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "E"},
-         Drums::Beat, BassLine::Eighths, ArpStyle::Sixteenths, -1, 30, 50, 34,
+         Drums::Beat, BassLine::Eighths, ArpStyle::Sixteenths, -1, 30, 46, 42,
          "r:64 | E5:16 | F5:8 ~A5:8 | G5:16 | D5:8 ~G5:8 | A5:12 G5:2 F5:2 | G#5:8 B5:7 r:1", {}, {16, 8, 0, 1}, false},
         // The theme.
         {320, 160, 0, {"Am", "F", "C", "G", "Am", "F", "C", "G", "Dm", "E"},
-         Drums::Lift, BassLine::Syncopated, ArpStyle::None, 4, 30, 58, 44,
+         Drums::Lift, BassLine::Syncopated, ArpStyle::None, 4, 30, 50, 54,
          join({kHookPlain, kHookLift, "F5:4 E5:2 D5:2 A4:8 | G#4:4 B4:4 E5:7 r:1"}), {}, {0, 4, 0, 1}, false},
         // Breakdown: the hook's opening slowed down and an octave lower, over pads and echoes.
         {480, 80, 0, {"F", "G", "Em", "Am", "E"},
-         Drums::Breakdown, BassLine::Held, ArpStyle::Quarters, -1, 18, 18, 32,
+         Drums::Breakdown, BassLine::Held, ArpStyle::Quarters, -1, 18, 18, 38,
          "E4:6 E4:6 D4:4 | E4:8 G4:8 | B4:8 A4:2 G4:2 F#4:2 G4:2 | A4:16 | G#4:8 B4:4 E5:3 r:1", {}, {16, 12, 4, 1}, false},
         // Full: the hook filled in, then high with the counter-melody, then a climb.
         {560, 320, 0,
-         {"Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G", "E", "E"},
-         Drums::Full, BassLine::Octaves, ArpStyle::Sixteenths, 0, 34, 58, 46,
+         {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G", "Em", "Am", "Dm", "G", "C", "Em", "F", "G", "E", "E"},
+         Drums::Full, BassLine::Walking, ArpStyle::Sixteenths, 0, 34, 50, 58,
          join({kHook, kHookLift, kHookHigh, kHookPeak, "A5:12 G5:2 A5:2 | B5:12 A5:2 B5:2 | G#5:8 B5:8 | E6:15 r:1"}),
-         {{kCounter, 8, 0}}, {16, 8, 2, 1}, false},
+         {{kAnswer, 0, 0}, {kCounter, 8, 0}}, {16, 8, 2, 1}, false},
         // Bridge: half time, a new, longer-breathed tune, turning towards B minor.
         {880, 180, 0, {"Dm", "Am", "E", "Am", "Dm", "Am", "F", "E", "F", "G", "F#sus", "F#"},
-         Drums::Half, BassLine::Syncopated, ArpStyle::Eighths, -1, 30, 56, 42,
+         Drums::Half, BassLine::Syncopated, ArpStyle::Eighths, -1, 30, 50, 52,
          "D5:8 C5:4 A4:4 | C5:8 ~E5:8 | B4:6 G#4:2 E4:4 G#4:4 | A4:12 r:4 | A5:8 G5:4 F5:4 | E5:8 ~A5:8 | "
          "A5:6 G5:2 F5:4 C5:4 | B4:4 G#4:4 B4:4 E5:4 | F5:4 A5:4 C6:4 A5:4 | G5:4 B5:4 D6:4 B5:4 | C#6:8 B5:4 F#5:4 | "
          "A#5:2 r:2",
          {}, {36, 16, 4, 2}, false},
         // Climax a tone higher, a cadence, the final hit and its fade.
         {1060, 320, 2,
-         {"Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G", "Am", "Am"},
-         Drums::Full, BassLine::Octaves, ArpStyle::Sixteenths, 0, 42, 64, 54,
+         {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G", "Em", "Am", "Dm", "G", "C", "Em", "F", "G", "Am", "Am"},
+         Drums::Full, BassLine::Walking, ArpStyle::Sixteenths, 0, 42, 56, 63,
          join({kHook, kHookLift, kHookHigh, kHookSummit, "C6:8 B5:4 A5:4 | B5:8 ~D6:7 r:1 | A5:32"}),
-         // The hook doubled an octave below, then the counter-melody.
-         {{kHook, 0, -1}, {kHookLift, 4, -1}, {kCounter, 8, 0}}, {16, 12, 4, 1}, true},
+         // A higher answer under the hook, then the counter-melody.
+         {{kAnswerHigh, 0, 0}, {kCounter, 8, 0}}, {16, 12, 4, 1}, true},
     };
     return all;
 }
@@ -261,6 +269,8 @@ void writeDrums(Grid& g, const Section& s, int bar, int row) {
     auto snare = [&](int r, int v) { g.note(row + r, Snare, pitch(4, 0), SnareIns, v); };
     auto hat = [&](int r, int v) { g.note(row + r, Hat, pitch(4, 0), HatIns, v); };
     auto openHat = [&](int r, int v) { g.note(row + r, OpenHat, pitch(4, 0), OpenHatIns, v); };
+    // Every other eight bars the steady beats take a second pattern.
+    const bool second = (bar / 8) % 2 == 1;
     for (int r = 0; r < kBar; ++r) {
         switch (s.drums) {
             case Drums::Intro:
@@ -270,9 +280,10 @@ void writeDrums(Grid& g, const Section& s, int bar, int row) {
                 break;
             case Drums::Beat:
             case Drums::Lift:
-                if (r % 4 == 0) kick(r, 54);
+                if (r % 4 == 0 || (second && (r == 10 || r == 7))) kick(r, r % 4 == 0 ? 54 : 40);
                 if (r == 4 || r == 12) snare(r, 50);
                 if (r % 2 == 0) hat(r, r % 4 == 2 ? 30 : 18);
+                if (second && r % 4 == 3) hat(r, 12);
                 if (s.drums == Drums::Lift && r % 2 == 1) hat(r, 10);
                 if (s.drums == Drums::Lift && r == 14) openHat(r, 34);
                 break;
@@ -281,19 +292,27 @@ void writeDrums(Grid& g, const Section& s, int bar, int row) {
                 if (bar == bars - 1 && r % 2 == 0) kick(r, 20 + 2 * r);
                 break;
             case Drums::Half:
-                if (r == 0 || r == 10 || (bar % 2 == 1 && r == 7)) kick(r, r == 0 ? 58 : 46);
+                if (r == 0 || r == 10 || (bar % 2 == 1 && r == 7) || (second && r == 3)) kick(r, r == 0 ? 58 : 46);
                 if (r == 8) snare(r, 52);
+                if (second && r == 15) snare(r, 16);
                 if (r % 2 == 0) hat(r, r % 4 == 2 ? 28 : 16);
                 if (r == 14) openHat(r, 28);
                 break;
             case Drums::Full:
-                if (r % 4 == 0 || (bar % 2 == 1 && r == 14)) kick(r, r % 4 == 0 ? 64 : 40);
+                if (!second) {
+                    if (r % 4 == 0 || (bar % 2 == 1 && r == 14)) kick(r, r % 4 == 0 ? 56 : 38);
+                    if (r == 7 || r == 15) snare(r, 12);  // ghost notes
+                    if (r % 4 == 2) openHat(r, 32);
+                } else {
+                    // Broken: the kick skips ahead, ghosts fall elsewhere, the open hat only off the half bars.
+                    if (r == 0 || r == 4 || r == 10 || r == 12 || (bar % 2 == 1 && r == 15)) kick(r, r % 4 == 0 ? 56 : 40);
+                    if (r == 3 || r == 9 || r == 14) snare(r, 14);
+                    if (r == 6 || r == 14) openHat(r, 36);
+                }
                 if (r == 4 || r == 12) snare(r, 58);
-                if (r == 7 || r == 15) snare(r, 12);  // ghost notes
-                hat(r, r % 2 == 0 ? 30 : 15);
+                hat(r, r % 2 == 0 ? 38 : 20);
                 // Hats swing a little from side to side.
                 g.effect(row + r, Hat, xm::kPanning, r % 4 < 2 ? 0x60 : 0xA8);
-                if (r % 4 == 2) openHat(r, 26);
                 break;
         }
     }
@@ -331,12 +350,23 @@ void writeBass(Grid& g, const Section& s, const Chord& c, const Chord* next, int
         case BassLine::Octaves:
             for (int r = 0; r < kBar; r += 2) hit(r, r % 4 == 0 ? root : root + 12, r % 4 == 0 ? on : off);
             break;
+        case BassLine::Walking: {
+            // Octaves on even bars; on odd bars a walk up the chord and back
+            // down through its sixth, leaning into the next root.
+            if (bar % 2 == 0) {
+                for (int r = 0; r < kBar; r += 2) hit(r, r % 4 == 0 ? root : root + 12, r % 4 == 0 ? on : off);
+                break;
+            }
+            const int walk[] = {0, 12, c.third, 7, 12, 9, 7, c.third};
+            for (int r = 0; r < kBar; r += 2) hit(r, root + walk[r / 2], r % 4 == 0 ? on : off);
+            break;
+        }
         case BassLine::Syncopated:
             for (int r : {0, 3, 6, 8, 10, 11, 14}) hit(r, (r == 6 || r == 14) ? root + 12 : root, r == 0 ? on : off);
             break;
     }
     // In the driving lines the last eighth leans a semitone into the next root.
-    const bool driving = s.bass == BassLine::Eighths || s.bass == BassLine::Octaves;
+    const bool driving = s.bass == BassLine::Eighths || s.bass == BassLine::Octaves || s.bass == BassLine::Walking;
     if (driving && next && next->root != c.root) {
         const int to = bassRoot(*next);
         hit(14, to > root ? to - 1 : to + 1, off);
@@ -512,7 +542,7 @@ void writeSection(Grid& g, const Section& s) {
         writeBass(g, s, c, bar + 1 < bars ? &next : nullptr, bar, row);
         writePads(g, s, c, changed, row);
         writeArp(g, s, c, bar, row);
-        if (s.chipFromBar >= 0 && bar >= s.chipFromBar) writeChip(g, c, s.padVolume, row);
+        if (s.chipFromBar >= 0 && bar >= s.chipFromBar) writeChip(g, c, s.padVolume + 10, row);
     }
     if (!s.lead.empty()) {
         const std::vector<Note> lead = melody(s.lead, s.transpose);
@@ -532,25 +562,18 @@ void writeSection(Grid& g, const Section& s) {
 
 }  // namespace
 
-std::vector<uint8_t> velmoraSong() {
-    xm::Module module("velmora", kChannels, kSpeed, kBpm);
-    module.addInstrument(synth::kick());
-    module.addInstrument(synth::snare());
-    module.addInstrument(synth::hat());
-    module.addInstrument(synth::crash());
-    module.addInstrument(synth::bass());
-    module.addInstrument(synth::lead());
-    module.addInstrument(synth::pad());
-    module.addInstrument(synth::pluck());
-    module.addInstrument(synth::chip());
-    module.addInstrument(synth::flute());
-    module.addInstrument(synth::openHat());
-    module.addInstrument(synth::riser());
+std::vector<xm::Instrument> instruments() {
     // The echo of the arpeggio: the same voice, softer and on the right.
     xm::Instrument echo = synth::pluck();
     echo.name = "pluck echo";
     echo.sample.panning = 200;
-    module.addInstrument(echo);
+    return {synth::kick(), synth::snare(), synth::hat(),   synth::crash(),   synth::bass(),  synth::lead(),  synth::pad(),
+            synth::pluck(), synth::chip(), synth::flute(), synth::openHat(), synth::riser(), echo};
+}
+
+std::vector<uint8_t> velmoraSong() {
+    xm::Module module("velmora", kChannels, kSpeed, kBpm);
+    for (xm::Instrument& ins : instruments()) module.addInstrument(std::move(ins));
 
     Grid grid;
     for (const Section& s : sections()) {

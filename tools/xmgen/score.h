@@ -6,14 +6,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "scene/show_schedule.h"
+#include "tools/xmgen/xm_writer.h"
+
 namespace score {
 
 const int kBpm = 140;
 const int kSpeed = 6;  // a row is a quarter beat
 const int kRows = 1380;
 const int kChannels = 16;
-// The rows where the scenes change; each gets a crash and a full kick.
-const int kCuts[] = {0, 160, 320, 480, 560, 880, 1060};
+// The rows where the scenes change, from the show's schedule; each gets a
+// crash and a full kick.
+#define SCORE_CUT_ROW_(file, ms, row) row,
+const int kCuts[] = {SHOW_SCHEDULE(SCORE_CUT_ROW_)};
+#undef SCORE_CUT_ROW_
 // The song's last chord, struck with a crash and left to fade.
 const int kFinalHit = 1348;
 
@@ -27,6 +33,9 @@ enum Channel {
     OpenHat,
     Riser,     // noise swept upwards into a cut
 };
+
+// The song's instruments, numbered from 1 in this order.
+std::vector<xm::Instrument> instruments();
 
 // The bytes of data/velmora.xm.
 std::vector<uint8_t> velmoraSong();

@@ -3,8 +3,8 @@
 // folder lies at a path fixed at build time from the program's own folder
 // (bin/ -> share/velmora/data), so before the system starts, the process
 // entry makes the folder holding data/ the working directory.
-#ifndef VELMORA_PLATFORM_WIN32_DATA_HOME_H
-#define VELMORA_PLATFORM_WIN32_DATA_HOME_H
+#ifndef VELMORA_PLATFORM_HOST_DATA_HOME_H
+#define VELMORA_PLATFORM_HOST_DATA_HOME_H
 
 namespace datahome {
 

@@ -1,8 +1,8 @@
 // The sound layer's mixer can be pulled by the program instead of feeding an
 // audio device: a capture takes exactly the samples of each frame, so sound
 // and picture cannot drift apart.
-#ifndef VELMORA_PLATFORM_SOUND_PULL_H
-#define VELMORA_PLATFORM_SOUND_PULL_H
+#ifndef VELMORA_PLATFORM_HOST_PULL_H
+#define VELMORA_PLATFORM_HOST_PULL_H
 
 namespace soundpull {
 

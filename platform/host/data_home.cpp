@@ -1,4 +1,4 @@
-#include "platform/win32/data_home.h"
+#include "platform/host/data_home.h"
 
 #include <SDL.h>
 
