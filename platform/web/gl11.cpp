@@ -189,7 +189,6 @@ struct State {
     GLenum error = GL_NO_ERROR;
     GLuint program = 0, stream = 0;
     Uniforms u{};
-    int drawCalls = 0;
     bool started = false;
 };
 
@@ -363,7 +362,6 @@ void drawTriangles(GLuint buffer, int first, int count) {
     prepareDraw();
     bindVertices(buffer);
     emscripten_glDrawArrays(GL_TRIANGLES, first, count);
-    gl().drawCalls++;
 }
 
 // The primitive's vertices as separate triangles, in GL's winding.
@@ -632,12 +630,6 @@ void stop() {
     s.lists.clear();
     s.textures.clear();
     s.started = false;
-}
-
-int takeDrawCalls() {
-    int n = gl().drawCalls;
-    gl().drawCalls = 0;
-    return n;
 }
 
 }  // namespace gl11

@@ -13,9 +13,6 @@ bool start();
 // Forgets every list, texture record and buffer (the context is gone).
 void stop();
 
-// Draw calls of the frames drawn since the last call, for the page's figures.
-int takeDrawCalls();
-
 }  // namespace gl11
 
 #endif
