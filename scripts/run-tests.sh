@@ -2,8 +2,8 @@
 # Installs what is missing, then runs every test phase: a plain build, one
 # with AddressSanitizer and UndefinedBehaviorSanitizer, each fuzzer for a
 # minute, the sanitized show headless on a sample of damaged data files and
-# crafted scenes, and the Windows build (the release archive) with its tests
-# under Wine. A failed phase never
+# crafted scenes, the Windows build (the release archive) with its tests
+# under Wine, and the web build (the site) in headless Chromium. A failed phase never
 # stops the ones after it; the summary at the end gives each phase's outcome,
 # its test counts and the tests that skipped themselves, with their reasons.
 # The exit status is non-zero when any phase failed.
@@ -104,5 +104,12 @@ windows_build_and_test() {
         run_ctest build-win32 --timeout 600
 }
 phase "windows under wine" windows_build_and_test
+
+# web_build_and_test: the site in one command, then the page in headless Chromium.
+web_build_and_test() {
+    ./scripts/build-web.sh &&
+        /usr/bin/python3 tests/web/web_test.py build-web/site tests/capture/golden
+}
+phase "web in chromium" web_build_and_test
 
 summary

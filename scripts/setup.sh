@@ -18,6 +18,7 @@ librsvg2-bin icoutils lintian
 g++-mingw-w64-i686 g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev
 openmpt123 xmp sox
 clang libclang-rt-14-dev
+emscripten chromium chromium-driver python3-selenium
 wine wine32:i386 fonts-wine
 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
 libxrandr2:i386 libxcursor1:i386 libxi6:i386 libxfixes3:i386 libxrender1:i386

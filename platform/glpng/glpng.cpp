@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <system_error>
 
 namespace glpnglayer {
@@ -54,6 +55,36 @@ void onWarning(png_structp, png_const_charp) {}
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+// The whole of [begin, end) as a decimal number, independent of the C locale:
+// from_chars where the C++ library reads floating point with it; elsewhere
+// (Emscripten's) the same grammar is checked here and read by strtod, which
+// reads "." as the point in a program that never sets a locale.
+bool readDecimal(const char* begin, const char* end, double* value) {
+#if defined(__cpp_lib_to_chars)
+    std::from_chars_result parsed = std::from_chars(begin, end, *value);
+    return parsed.ec == std::errc() && parsed.ptr == end;
+#else
+    auto digits = [&](const char*& p) {
+        const char* from = p;
+        while (p < end && *p >= '0' && *p <= '9') ++p;
+        return p - from;
+    };
+    const char* p = begin;
+    if (p < end && *p == '-') ++p;
+    long count = digits(p);
+    if (p < end && *p == '.') count += digits(++p);
+    if (count == 0) return false;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p < end && (*p == '+' || *p == '-')) ++p;
+        if (digits(p) == 0) return false;
+    }
+    if (p != end) return false;
+    *value = std::strtod(std::string(begin, end).c_str(), nullptr);
+    return true;
+#endif
+}
+
 // 2.2, or 2.2 divided by VIEWING_GAMMA when that is a positive finite
 // decimal number giving a screen gamma libpng can use. Anything else would
 // divide by zero or hand libpng an invalid gamma, so it is ignored.
@@ -65,9 +96,7 @@ double screenGamma() {
     while (begin < end && isSpace(*begin)) ++begin;
     while (end > begin && isSpace(end[-1])) --end;
     double value = 0.0;
-    // from_chars: decimal only and independent of the C locale.
-    std::from_chars_result parsed = std::from_chars(begin, end, value);
-    if (begin == end || parsed.ec != std::errc() || parsed.ptr != end) return kScreenGamma;
+    if (begin == end || !readDecimal(begin, end, &value)) return kScreenGamma;
     if (!std::isfinite(value) || value <= 0.0) return kScreenGamma;
     double screen = kScreenGamma / value;
     if (!(screen >= kMinScreenGamma && screen <= kMaxScreenGamma)) return kScreenGamma;

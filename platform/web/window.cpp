@@ -1,0 +1,237 @@
+// Window classes, the window (the page's canvas), the message queue and the
+// input the page hands over.
+#include <emscripten/emscripten.h>
+
+#include "platform/web/page.h"
+#include "platform/win32/internal.h"
+
+struct HICON__ {
+    int unused;
+};
+
+using win32layer::state;
+
+namespace {
+
+// What LoadIconA and LoadCursorA hand out: handles the layer never reads.
+HICON__ g_icon;
+HICON__ g_arrow;
+
+MSG makeMsg(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG m{};
+    m.hwnd = window;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = timeGetTime();
+    return m;
+}
+
+bool matches(const MSG& m, HWND window, UINT filterMin, UINT filterMax) {
+    if (window && m.hwnd != window) return false;
+    if (filterMin == 0 && filterMax == 0) return true;
+    return m.message >= filterMin && m.message <= filterMax;
+}
+
+bool take(std::deque<MSG>& queue, LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
+    for (size_t i = 0; i < queue.size(); ++i) {
+        if (!matches(queue[i], window, filterMin, filterMax)) continue;
+        *msg = queue[i];
+        if (remove & PM_REMOVE) queue.erase(queue.begin() + static_cast<long>(i));
+        return true;
+    }
+    return false;
+}
+
+// The page has one canvas: the one window shown on it.
+HWND shownWindow() {
+    for (HWND w : state().windows)
+        if (w->clientWidth > 0) return w;
+    return state().windows.empty() ? nullptr : state().windows.front();
+}
+
+}  // namespace
+
+namespace win32layer {
+
+HWND liveWindow(HWND window) {
+    if (!window) return nullptr;
+    for (HWND w : state().windows)
+        if (w == window) return w;
+    return nullptr;
+}
+
+LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND w = liveWindow(window);
+    if (!w || !w->proc) return 0;
+    return w->proc(w, message, wParam, lParam);
+}
+
+void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    state().input.push_back(makeMsg(window, message, wParam, lParam));
+}
+
+bool queueCloseRequests() {
+    for (HWND w : state().windows) queueInput(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return !state().windows.empty();
+}
+
+void releaseWindow(HWND window) {
+    forget(state().windows, window);
+    if (state().focus == window) state().focus = nullptr;
+    velmora_page_hide_canvas();
+    delete window;
+}
+
+}  // namespace win32layer
+
+// --- what the page hands over ---
+
+// A key on the page, as a virtual key; down 1 for a press. Only while the
+// window is shown: the dialog and the boxes take their own keys.
+extern "C" EMSCRIPTEN_KEEPALIVE void velmora_web_key(int virtualKey, int down, int alt) {
+    HWND window = shownWindow();
+    if (!window || !virtualKey) return;
+    UINT message = alt || virtualKey == VK_MENU ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP)
+                                                : (down ? WM_KEYDOWN : WM_KEYUP);
+    LPARAM lParam = 1 | (alt ? (1L << 29) : 0);
+    if (!down) lParam |= (1L << 30) | (1L << 31);
+    win32layer::queueInput(window, message, static_cast<WPARAM>(virtualKey), lParam);
+}
+
+// The canvas's element changed size: the window's client area follows it,
+// unless the program keeps its own full-screen picture size.
+extern "C" EMSCRIPTEN_KEEPALIVE void velmora_web_resize(int width, int height) {
+    HWND window = shownWindow();
+    if (!window || window->fullScreen || width <= 0 || height <= 0) return;
+    if (width == window->clientWidth && height == window->clientHeight) return;
+    window->clientWidth = width;
+    window->clientHeight = height;
+    win32layer::queueInput(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+}
+
+// The page is being left: as the window's close box.
+extern "C" EMSCRIPTEN_KEEPALIVE void velmora_web_close(void) { win32layer::queueCloseRequests(); }
+
+// --- window classes and windows ---
+
+extern "C" ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
+    if (!win32layer::enter("RegisterClassA") || !wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
+    std::string name = wc->lpszClassName;
+    if (state().classes.count(name)) return 0;
+    win32layer::WindowClass& c = state().classes[name];
+    c.wc = *wc;
+    c.wc.lpszClassName = nullptr;
+    return static_cast<ATOM>(state().classes.size());
+}
+
+extern "C" HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD style, int, int, int width,
+                                       int height, HWND, HMENU, HINSTANCE, LPVOID) {
+    if (!win32layer::enter("CreateWindowExA") || !className) return nullptr;
+    auto it = state().classes.find(className);
+    if (it == state().classes.end() || width <= 0 || height <= 0) return nullptr;
+    HWND window = new HWND__();
+    window->proc = it->second.wc.lpfnWndProc;
+    window->style = style;
+    int pictureW = 0, pictureH = 0;
+    window->fullScreen = (style & WS_POPUP) && win32layer::fullScreenGranted(&pictureW, &pictureH);
+    // The page draws no frame: the client keeps the whole size.
+    window->clientWidth = window->fullScreen ? pictureW : width;
+    window->clientHeight = window->fullScreen ? pictureH : height;
+    if (!velmora_page_show_canvas(window->clientWidth, window->clientHeight, window->fullScreen)) {
+        delete window;
+        return nullptr;
+    }
+    window->dc.window = window;
+    state().windows.push_back(window);
+    win32layer::sendMessage(window, WM_CREATE, 0, 0);
+    win32layer::sendMessage(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->clientWidth, window->clientHeight));
+    return window;
+}
+
+extern "C" BOOL WINAPI DestroyWindow(HWND window) {
+    if (!win32layer::enter("DestroyWindow")) return FALSE;
+    HWND w = win32layer::liveWindow(window);
+    if (!w) return FALSE;
+    win32layer::sendMessage(w, WM_DESTROY, 0, 0);
+    win32layer::releaseWindow(w);
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI ShowWindow(HWND window, int) { return win32layer::liveWindow(window) != nullptr; }
+
+extern "C" BOOL WINAPI SetForegroundWindow(HWND window) { return win32layer::liveWindow(window) != nullptr; }
+
+extern "C" HWND WINAPI SetFocus(HWND window) {
+    HWND before = state().focus;
+    state().focus = win32layer::liveWindow(window);
+    return before;
+}
+
+extern "C" HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) { return &g_icon; }
+extern "C" HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) { return &g_arrow; }
+
+extern "C" int WINAPI ShowCursor(BOOL show) {
+    state().cursorCount += show ? 1 : -1;
+    return state().cursorCount;
+}
+
+// --- messages ---
+
+// Posted messages come first, then the quit request, then input, as in Windows.
+extern "C" BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
+    if (!msg) return FALSE;
+    win32layer::State& s = state();
+    if (take(s.posted, msg, window, filterMin, filterMax, remove)) return TRUE;
+    if (s.quit && (filterMin == 0 && filterMax == 0)) {
+        *msg = makeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0);
+        if (remove & PM_REMOVE) s.quit = false;
+        return TRUE;
+    }
+    return take(s.input, msg, window, filterMin, filterMax, remove) ? TRUE : FALSE;
+}
+
+extern "C" BOOL WINAPI TranslateMessage(const MSG* msg) {
+    // Character messages are never used; report key messages as translated.
+    return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
+}
+
+extern "C" LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+    if (!msg || !msg->hwnd) return 0;
+    return win32layer::sendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+extern "C" BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!win32layer::enter("PostMessageA")) return FALSE;
+    if (window && !win32layer::liveWindow(window)) return FALSE;
+    state().posted.push_back(makeMsg(window, message, wParam, lParam));
+    return TRUE;
+}
+
+extern "C" void WINAPI PostQuitMessage(int exitCode) {
+    win32layer::enter("PostQuitMessage");
+    state().quit = true;
+    state().quitCode = exitCode;
+}
+
+extern "C" LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_F4 && (lParam & (1L << 29)))
+            win32layer::sendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+    case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+        case SC_CLOSE: win32layer::sendMessage(window, WM_CLOSE, 0, 0); break;
+        case SC_SCREENSAVE:
+        case SC_MONITORPOWER: win32layer::holdScreenSaver(false); break;
+        default: break;  // a canvas is never minimised or maximised
+        }
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    default:
+        return 0;
+    }
+}
