@@ -1,5 +1,5 @@
-// Window classes, the window (the page's canvas), the message queue and the
-// input the page hands over.
+// Window classes, the window (the page's canvas) and the input the page hands
+// over to the message queue.
 #include <emscripten/emscripten.h>
 
 #include "platform/web/page.h"
@@ -16,32 +16,6 @@ namespace {
 // What LoadIconA and LoadCursorA hand out: handles the layer never reads.
 HICON__ g_icon;
 HICON__ g_arrow;
-
-MSG makeMsg(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG m{};
-    m.hwnd = window;
-    m.message = message;
-    m.wParam = wParam;
-    m.lParam = lParam;
-    m.time = timeGetTime();
-    return m;
-}
-
-bool matches(const MSG& m, HWND window, UINT filterMin, UINT filterMax) {
-    if (window && m.hwnd != window) return false;
-    if (filterMin == 0 && filterMax == 0) return true;
-    return m.message >= filterMin && m.message <= filterMax;
-}
-
-bool take(std::deque<MSG>& queue, LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
-    for (size_t i = 0; i < queue.size(); ++i) {
-        if (!matches(queue[i], window, filterMin, filterMax)) continue;
-        *msg = queue[i];
-        if (remove & PM_REMOVE) queue.erase(queue.begin() + static_cast<long>(i));
-        return true;
-    }
-    return false;
-}
 
 // The page has one canvas: the one window shown on it.
 HWND shownWindow() {
@@ -65,10 +39,6 @@ LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND w = liveWindow(window);
     if (!w || !w->proc) return 0;
     return w->proc(w, message, wParam, lParam);
-}
-
-void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    state().input.push_back(makeMsg(window, message, wParam, lParam));
 }
 
 bool queueCloseRequests() {
@@ -176,62 +146,12 @@ extern "C" int WINAPI ShowCursor(BOOL show) {
     return state().cursorCount;
 }
 
-// --- messages ---
+namespace win32layer {
 
-// Posted messages come first, then the quit request, then input, as in Windows.
-extern "C" BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
-    if (!msg) return FALSE;
-    win32layer::State& s = state();
-    if (take(s.posted, msg, window, filterMin, filterMax, remove)) return TRUE;
-    if (s.quit && (filterMin == 0 && filterMax == 0)) {
-        *msg = makeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0);
-        if (remove & PM_REMOVE) s.quit = false;
-        return TRUE;
-    }
-    return take(s.input, msg, window, filterMin, filterMax, remove) ? TRUE : FALSE;
-}
+// The page hands its input over as it comes (velmora_web_key...); nothing waits.
+void pumpWindowSystem() {}
 
-extern "C" BOOL WINAPI TranslateMessage(const MSG* msg) {
-    // Character messages are never used; report key messages as translated.
-    return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
-}
+// A canvas is never minimised or maximised.
+void changeWindowState(HWND, WPARAM) {}
 
-extern "C" LRESULT WINAPI DispatchMessageA(const MSG* msg) {
-    if (!msg || !msg->hwnd) return 0;
-    return win32layer::sendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-
-extern "C" BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!win32layer::enter("PostMessageA")) return FALSE;
-    if (window && !win32layer::liveWindow(window)) return FALSE;
-    state().posted.push_back(makeMsg(window, message, wParam, lParam));
-    return TRUE;
-}
-
-extern "C" void WINAPI PostQuitMessage(int exitCode) {
-    win32layer::enter("PostQuitMessage");
-    state().quit = true;
-    state().quitCode = exitCode;
-}
-
-extern "C" LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SYSKEYDOWN:
-        if (wParam == VK_F4 && (lParam & (1L << 29)))
-            win32layer::sendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return 0;
-    case WM_SYSCOMMAND:
-        switch (wParam & 0xFFF0) {
-        case SC_CLOSE: win32layer::sendMessage(window, WM_CLOSE, 0, 0); break;
-        case SC_SCREENSAVE:
-        case SC_MONITORPOWER: win32layer::holdScreenSaver(false); break;
-        default: break;  // a canvas is never minimised or maximised
-        }
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
-    default:
-        return 0;
-    }
-}
+}  // namespace win32layer

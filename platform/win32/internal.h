@@ -118,6 +118,10 @@ LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND windowFromSdl(unsigned int sdlWindowId);
 // Queues a message as input from the window system.
 void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Each backend's: moves what its window system has for the queue into it.
+void pumpWindowSystem();
+// Each backend's: minimises, maximises or restores a window (SC_MINIMIZE...).
+void changeWindowState(HWND window, WPARAM command);
 // Asks every window to close, as its close box does; false when there is none.
 bool queueCloseRequests();
 // Ctrl+C and kill (SIGINT, SIGTERM) make the next pump of the window system

@@ -1,5 +1,4 @@
-// The thread's message queue, fed from SDL's events, and the default window
-// procedure.
+// The message queue's feed from SDL's events, and Ctrl+C and kill.
 #include <SDL.h>
 
 #include <semaphore.h>
@@ -15,16 +14,6 @@
 using win32layer::state;
 
 namespace {
-
-MSG makeMsg(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG m{};
-    m.hwnd = window;
-    m.message = message;
-    m.wParam = wParam;
-    m.lParam = lParam;
-    m.time = timeGetTime();
-    return m;
-}
 
 // SDL key to Windows virtual key; 0 for keys the system never looks at.
 WPARAM virtualKey(SDL_Keycode key) {
@@ -114,6 +103,10 @@ void requestCloseFromSignal(int) {
     if (endsStuckRuns) sem_post(&signalArrived);  // async-signal-safe
 }
 
+}  // namespace
+
+namespace win32layer {
+
 void pumpWindowSystem() {
     // Kept until a window exists to be asked.
     if (win32layer::closeSignalled && win32layer::queueCloseRequests()) win32layer::closeSignalled = 0;
@@ -129,28 +122,14 @@ void pumpWindowSystem() {
     }
 }
 
-bool matches(const MSG& m, HWND window, UINT filterMin, UINT filterMax) {
-    if (window && m.hwnd != window) return false;
-    if (filterMin == 0 && filterMax == 0) return true;
-    return m.message >= filterMin && m.message <= filterMax;
-}
-
-bool take(std::deque<MSG>& queue, LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
-    for (size_t i = 0; i < queue.size(); ++i) {
-        if (!matches(queue[i], window, filterMin, filterMax)) continue;
-        *msg = queue[i];
-        if (remove & PM_REMOVE) queue.erase(queue.begin() + static_cast<long>(i));
-        return true;
+void changeWindowState(HWND window, WPARAM command) {
+    if (!liveWindow(window)) return;
+    switch (command) {
+    case SC_MINIMIZE: SDL_MinimizeWindow(window->sdl); break;
+    case SC_MAXIMIZE: SDL_MaximizeWindow(window->sdl); break;
+    case SC_RESTORE: SDL_RestoreWindow(window->sdl); break;
+    default: break;
     }
-    return false;
-}
-
-}  // namespace
-
-namespace win32layer {
-
-void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    state().input.push_back(makeMsg(window, message, wParam, lParam));
 }
 
 volatile sig_atomic_t closeSignalled = 0;
@@ -181,65 +160,3 @@ void endStuckRunsOnSignals(int graceMs) {
 }
 
 }  // namespace win32layer
-
-// Posted messages come first, then the quit request, then input, as in Windows.
-extern "C" BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
-    if (!msg) return FALSE;
-    pumpWindowSystem();
-    win32layer::State& s = state();
-    if (take(s.posted, msg, window, filterMin, filterMax, remove)) return TRUE;
-    if (s.quit && (filterMin == 0 && filterMax == 0)) {
-        *msg = makeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(s.quitCode), 0);
-        if (remove & PM_REMOVE) s.quit = false;
-        return TRUE;
-    }
-    return take(s.input, msg, window, filterMin, filterMax, remove) ? TRUE : FALSE;
-}
-
-extern "C" BOOL WINAPI TranslateMessage(const MSG* msg) {
-    // Character messages are never used; report key messages as translated.
-    return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
-}
-
-extern "C" LRESULT WINAPI DispatchMessageA(const MSG* msg) {
-    if (!msg || !msg->hwnd) return 0;
-    return win32layer::sendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-
-extern "C" BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!win32layer::enter("PostMessageA")) return FALSE;
-    if (window && !win32layer::liveWindow(window)) return FALSE;
-    state().posted.push_back(makeMsg(window, message, wParam, lParam));
-    return TRUE;
-}
-
-extern "C" void WINAPI PostQuitMessage(int exitCode) {
-    win32layer::enter("PostQuitMessage");
-    state().quit = true;
-    state().quitCode = exitCode;
-}
-
-extern "C" LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SYSKEYDOWN:
-        if (wParam == VK_F4 && (HIWORD(lParam) & KF_ALTDOWN))
-            win32layer::sendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return 0;
-    case WM_SYSCOMMAND:
-        switch (wParam & SC_COMMAND_MASK) {
-        case SC_CLOSE: win32layer::sendMessage(window, WM_CLOSE, 0, 0); break;
-        case SC_SCREENSAVE:
-        case SC_MONITORPOWER: win32layer::holdScreenSaver(false); break;
-        case SC_MINIMIZE: if (win32layer::liveWindow(window)) SDL_MinimizeWindow(window->sdl); break;
-        case SC_MAXIMIZE: if (win32layer::liveWindow(window)) SDL_MaximizeWindow(window->sdl); break;
-        case SC_RESTORE: if (win32layer::liveWindow(window)) SDL_RestoreWindow(window->sdl); break;
-        default: break;
-        }
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
-    default:
-        return 0;
-    }
-}
