@@ -156,6 +156,21 @@ struct Uniforms {
         texturing, sampler;
 };
 
+// What glPushAttrib keeps: the switches, lights and material this layer
+// holds, the current colour and normal, the bound texture, and the WebGL
+// state it passes straight through.
+struct Attributes {
+    bool lighting, texture2d, normalize, blend, depthTest, cullFace, polygonOffset, colourMaterial;
+    Light lights[kLights];
+    GLfloat sceneAmbient[4];
+    Material front;
+    GLfloat colour[4];
+    GLfloat normal[3];
+    GLuint bound;
+    GLint blendSrc, blendDst, depthFunc, cullMode, frontFace, depthMask, viewport[4];
+    GLfloat offsetFactor, offsetUnits, clearColour[4];
+};
+
 struct State {
     Mat4 stacks[3][kStackDepth];
     int depth[3] = {0, 0, 0};
@@ -185,6 +200,7 @@ struct State {
 
     PixelStore pixels;
     std::vector<PixelStore> pixelStack;
+    std::vector<struct Attributes> attributeStack;
 
     GLenum error = GL_NO_ERROR;
     GLuint program = 0, stream = 0;
@@ -1100,6 +1116,71 @@ void glPixelStorei(GLenum pname, GLint param) {
     default: setError(GL_INVALID_ENUM); return;
     }
     emscripten_glPixelStorei(pname, param);
+}
+
+// Every group is kept whatever the mask: the show pushes them all.
+void glPushAttrib(GLbitfield) {
+    if (!live()) return;
+    State& s = gl();
+    Attributes a;
+    a.lighting = s.lighting;
+    a.texture2d = s.texture2d;
+    a.normalize = s.normalize;
+    a.blend = s.blend;
+    a.depthTest = s.depthTest;
+    a.cullFace = s.cullFace;
+    a.polygonOffset = s.polygonOffset;
+    a.colourMaterial = s.colourMaterial;
+    std::memcpy(a.lights, s.lights, sizeof a.lights);
+    std::memcpy(a.sceneAmbient, s.sceneAmbient, sizeof a.sceneAmbient);
+    a.front = s.front;
+    std::memcpy(a.colour, s.colour, sizeof a.colour);
+    std::memcpy(a.normal, s.normal, sizeof a.normal);
+    a.bound = s.bound;
+    emscripten_glGetIntegerv(GL_BLEND_SRC_RGB, &a.blendSrc);
+    emscripten_glGetIntegerv(GL_BLEND_DST_RGB, &a.blendDst);
+    emscripten_glGetIntegerv(GL_DEPTH_FUNC, &a.depthFunc);
+    emscripten_glGetIntegerv(GL_CULL_FACE_MODE, &a.cullMode);
+    emscripten_glGetIntegerv(GL_FRONT_FACE, &a.frontFace);
+    emscripten_glGetIntegerv(GL_DEPTH_WRITEMASK, &a.depthMask);
+    emscripten_glGetIntegerv(GL_VIEWPORT, a.viewport);
+    emscripten_glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &a.offsetFactor);
+    emscripten_glGetFloatv(GL_POLYGON_OFFSET_UNITS, &a.offsetUnits);
+    emscripten_glGetFloatv(GL_COLOR_CLEAR_VALUE, a.clearColour);
+    s.attributeStack.push_back(a);
+}
+
+void glPopAttrib(void) {
+    if (!live()) return;
+    State& s = gl();
+    if (s.attributeStack.empty()) {
+        setError(GL_STACK_UNDERFLOW);
+        return;
+    }
+    const Attributes a = s.attributeStack.back();
+    s.attributeStack.pop_back();
+    setCap(GL_LIGHTING, a.lighting);
+    setCap(GL_TEXTURE_2D, a.texture2d);
+    setCap(GL_NORMALIZE, a.normalize);
+    setCap(GL_BLEND, a.blend);
+    setCap(GL_DEPTH_TEST, a.depthTest);
+    setCap(GL_CULL_FACE, a.cullFace);
+    setCap(GL_POLYGON_OFFSET_FILL, a.polygonOffset);
+    setCap(GL_COLOR_MATERIAL, a.colourMaterial);
+    std::memcpy(s.lights, a.lights, sizeof s.lights);
+    std::memcpy(s.sceneAmbient, a.sceneAmbient, sizeof s.sceneAmbient);
+    s.front = a.front;
+    std::memcpy(s.colour, a.colour, sizeof s.colour);
+    std::memcpy(s.normal, a.normal, sizeof s.normal);
+    bindTexture(a.bound);
+    emscripten_glBlendFunc(static_cast<GLenum>(a.blendSrc), static_cast<GLenum>(a.blendDst));
+    emscripten_glDepthFunc(static_cast<GLenum>(a.depthFunc));
+    emscripten_glCullFace(static_cast<GLenum>(a.cullMode));
+    emscripten_glFrontFace(static_cast<GLenum>(a.frontFace));
+    emscripten_glDepthMask(static_cast<GLboolean>(a.depthMask));
+    emscripten_glViewport(a.viewport[0], a.viewport[1], a.viewport[2], a.viewport[3]);
+    emscripten_glPolygonOffset(a.offsetFactor, a.offsetUnits);
+    emscripten_glClearColor(a.clearColour[0], a.clearColour[1], a.clearColour[2], a.clearColour[3]);
 }
 
 void glPushClientAttrib(GLbitfield) {
