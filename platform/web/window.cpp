@@ -28,24 +28,6 @@ HWND shownWindow() {
 
 namespace win32layer {
 
-HWND liveWindow(HWND window) {
-    if (!window) return nullptr;
-    for (HWND w : state().windows)
-        if (w == window) return w;
-    return nullptr;
-}
-
-LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND w = liveWindow(window);
-    if (!w || !w->proc) return 0;
-    return w->proc(w, message, wParam, lParam);
-}
-
-bool queueCloseRequests() {
-    for (HWND w : state().windows) queueInput(w, WM_SYSCOMMAND, SC_CLOSE, 0);
-    return !state().windows.empty();
-}
-
 void releaseWindow(HWND window) {
     forget(state().windows, window);
     if (state().focus == window) state().focus = nullptr;

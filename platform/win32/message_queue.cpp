@@ -1,6 +1,6 @@
-// The thread's message queue and the default window procedure, shared by the
-// backends: each feeds the queue from its window system through queueInput
-// and pumpWindowSystem.
+// The thread's message queue, the windows messages are sent to, and the
+// default window procedure, shared by the backends: each feeds the queue from
+// its window system through queueInput and pumpWindowSystem.
 #include "platform/win32/internal.h"
 
 using win32layer::state;
@@ -36,6 +36,24 @@ bool take(std::deque<MSG>& queue, LPMSG msg, HWND window, UINT filterMin, UINT f
 }  // namespace
 
 namespace win32layer {
+
+HWND liveWindow(HWND window) {
+    if (!window) return nullptr;
+    for (HWND w : state().windows)
+        if (w == window) return w;
+    return nullptr;
+}
+
+bool queueCloseRequests() {
+    for (HWND w : state().windows) queueInput(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return !state().windows.empty();
+}
+
+LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND w = liveWindow(window);
+    if (!w || !w->proc) return 0;
+    return w->proc(w, message, wParam, lParam);
+}
 
 void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     state().input.push_back(makeMsg(window, message, wParam, lParam));

@@ -32,28 +32,10 @@ void fitOuterSize(HWND window, int outerWidth, int outerHeight) {
 
 namespace win32layer {
 
-HWND liveWindow(HWND window) {
-    if (!window) return nullptr;
-    for (HWND w : state().windows)
-        if (w == window) return w;
-    return nullptr;
-}
-
-bool queueCloseRequests() {
-    for (HWND w : state().windows) queueInput(w, WM_SYSCOMMAND, SC_CLOSE, 0);
-    return !state().windows.empty();
-}
-
 HWND windowFromSdl(unsigned int sdlWindowId) {
     for (HWND w : state().windows)
         if (w->sdl && SDL_GetWindowID(w->sdl) == sdlWindowId) return w;
     return nullptr;
-}
-
-LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND w = liveWindow(window);
-    if (!w || !w->proc) return 0;
-    return w->proc(w, message, wParam, lParam);
 }
 
 void releaseWindow(HWND window) {
