@@ -9,13 +9,6 @@ set -u
 build=$1
 src=$2
 probe=$3
-work=$(mktemp -d)
-pid=""
-trap '[ -n "$pid" ] && kill -KILL $pid 2>/dev/null; rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL $*"
-    exit 1
-}
 . "$(dirname "$0")/show_probe.sh"
 
 deb=$("$src/cmake/make_deb.sh" "$build" "$src" 2>"$work/make.log" | tail -n 1)

@@ -9,13 +9,6 @@
 set -u
 build=$1
 probe=$2
-work=$(mktemp -d)
-pid=""
-trap '[ -n "$pid" ] && kill -KILL $pid 2>/dev/null; rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL $*"
-    exit 1
-}
 . "$(dirname "$0")/show_probe.sh"
 
 prefix=$work/prefix

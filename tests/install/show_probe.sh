@@ -1,5 +1,14 @@
-# Sourced by the install tests: plays an installed show headless with the
-# frame probe preloaded, until it has drawn pictures, in the current folder.
+# Sourced by the install tests: a work folder removed at exit (with the show
+# if it still runs), fail, and a way to play an installed show headless with
+# the frame probe preloaded, until it has drawn pictures.
+
+work=$(mktemp -d)
+pid=""
+trap '[ -n "$pid" ] && kill -KILL $pid 2>/dev/null; rm -rf "$work"' EXIT
+fail() {
+    echo "FAIL $*"
+    exit 1
+}
 
 # play_probed PROGRAM PROBE_LIBRARY WORK_DIR: runs PROGRAM, waits until 5
 # probed frames (50 drawn) have 8 colours or more (loading and a busy machine
